@@ -1,0 +1,8 @@
+if(KORVEX_SANITIZE)
+  set(_flags -fsanitize=${KORVEX_SANITIZE} -fno-omit-frame-pointer)
+  if(KORVEX_SANITIZE MATCHES "undefined")
+    list(APPEND _flags -fno-sanitize-recover=undefined)
+  endif()
+  add_compile_options(${_flags})
+  add_link_options(${_flags})
+endif()

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <Korvex/Rendering/Gpu/IGpu.h>
+#include <Korvex/Rendering/Simulation/INamedObject.h>
+#include <Korvex/Rendering/boundingbox.h>
+
+#include <cstdint>
+
+namespace Korvex::Rendering {
+
+// Position then normal, 24 bytes.
+struct VertexPN {
+    float position[3];
+    float normal[3];
+};
+static_assert(sizeof(VertexPN) == 24);
+
+// Geometry the line and triangle meshes draw.
+class IGeometry : public INamedObject {
+public:
+    virtual boundingbox<float, 3> GetBoundingBox() const = 0;
+    virtual VertexInputState GetVertexInputState() const = 0;
+    virtual void SubmitDrawsWithState(ICommandList& commands, const PipelineStateDesc& state) = 0;
+    virtual void SubmitDrawsInstanced(ICommandList* const* commands, std::uint64_t instanceCount) = 0;
+    virtual void SubmitDraws(ICommandList& commands) = 0;
+    virtual bool IsReady() const { return true; }
+};
+
+}  // namespace Korvex::Rendering

@@ -1,0 +1,39 @@
+#include "core/CacheKey.h"
+
+namespace Korvex::Rendering::detail {
+
+namespace {
+constexpr std::uint64_t kFnvOffsetBasis = 0xcbf29ce484222325ull;
+constexpr std::uint64_t kFnvPrime = 0x100000001b3ull;
+constexpr std::uint64_t kMurmurMultiplier = 0xc6a4a7935bd1e995ull;
+constexpr std::uint64_t kCombineIncrement = 0xe6546b64ull;
+}  // namespace
+
+std::uint64_t Fnv1a64(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    std::uint64_t h = kFnvOffsetBasis;
+    for (std::size_t i = 0; i < size; ++i) {
+        h ^= bytes[i];
+        h *= kFnvPrime;
+    }
+    return h;
+}
+
+std::uint64_t Fnv1a64(std::string_view text) { return Fnv1a64(text.data(), text.size()); }
+
+std::uint64_t HashCombine(std::uint64_t h, std::uint64_t k) {
+    k *= kMurmurMultiplier;
+    k ^= k >> 47;
+    k *= kMurmurMultiplier;
+    h ^= k;
+    h *= kMurmurMultiplier;
+    h += kCombineIncrement;
+    return h;
+}
+
+// The vertex-attribute names are pointers to static semantic strings, so
+// hashing their bytes is deterministic within a process, which is all a
+// cache key needs.
+std::uint64_t HashPipelineState(const PipelineStateDesc& state) { return Fnv1a64(&state, sizeof(state)); }
+
+}  // namespace Korvex::Rendering::detail

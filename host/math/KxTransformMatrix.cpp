@@ -1,6 +1,7 @@
 #include <Korvex/Math/KxTransformMatrix.h>
 
 #include <cmath>
+#include <utility>
 
 namespace Korvex::Math {
 
@@ -8,11 +9,13 @@ namespace {
 
 constexpr std::array<double, 16> kIdentity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-// Tolerance for classifying hand-built matrices; rotations built from floats
-// are orthonormal only to about this precision.
-constexpr double kClassTolerance = 1e-9;
+// Tolerance for classifying hand-built matrices: rotations that passed
+// through floats are orthonormal only to about 1e-7.
+constexpr double kClassTolerance = 1e-6;
 
 bool Near(double a, double b) { return std::fabs(a - b) <= kClassTolerance; }
+
+bool InRange(int row, int column) { return row >= 0 && row < 4 && column >= 0 && column < 4; }
 
 }  // namespace
 
@@ -60,7 +63,8 @@ void KxTransformMatrix::MakeRotation(const KxVector3d& point, const KxVector3d& 
         // Rotating about a point: translate it to the origin and back.
         m_[row * 4 + 3] = p[row] - moved;
     }
-    class_ = Class::Rigid;
+    // A zero angle gives the identity, so classify what was built.
+    VerifyAndSetClass();
 }
 
 void KxTransformMatrix::MakeTranslation(const KxVector3d& offset) {
@@ -68,19 +72,24 @@ void KxTransformMatrix::MakeTranslation(const KxVector3d& offset) {
     m_[3] = offset.x;
     m_[7] = offset.y;
     m_[11] = offset.z;
-    class_ = Class::Translation;
+    VerifyAndSetClass();
 }
 
 void KxTransformMatrix::Transpose() {
     for (int row = 0; row < 4; ++row)
         for (int col = row + 1; col < 4; ++col) std::swap(m_[row * 4 + col], m_[col * 4 + row]);
+    // A transposed translation is no longer affine.
+    VerifyAndSetClass();
 }
 
 double KxTransformMatrix::GetElement(int row, int column, bool transposed) const {
+    if (!InRange(row, column)) return 0.0;
     return transposed ? m_[column * 4 + row] : m_[row * 4 + column];
 }
 
-void KxTransformMatrix::SetElement(int row, int column, double value) { m_[row * 4 + column] = value; }
+void KxTransformMatrix::SetElement(int row, int column, double value) {
+    if (InRange(row, column)) m_[row * 4 + column] = value;
+}
 
 void KxTransformMatrix::VerifyAndSetClass() {
     const bool affine = m_[12] == 0.0 && m_[13] == 0.0 && m_[14] == 0.0 && m_[15] == 1.0;

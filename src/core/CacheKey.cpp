@@ -36,4 +36,8 @@ std::uint64_t HashCombine(std::uint64_t h, std::uint64_t k) {
 // cache key needs.
 std::uint64_t HashPipelineState(const PipelineStateDesc& state) { return Fnv1a64(&state, sizeof(state)); }
 
+std::uint64_t PipelineKey(std::uint64_t base, const PipelineStateDesc& state) {
+    return HashCombine(base, FnvOf(HashPipelineState(state)));
+}
+
 }  // namespace Korvex::Rendering::detail

@@ -31,6 +31,7 @@ public:
     void Transpose();
 
     // Element (row, column), or (column, row) of the stored matrix when transposed is true.
+    // Indices outside 0..3 read 0.0 and write nothing.
     double GetElement(int row, int column, bool transposed) const;
     void SetElement(int row, int column, double value);
 

@@ -119,8 +119,6 @@ struct PipelineStateDesc {
     std::uint32_t hostPrivate452 = 0;
 };
 
-// Packed to 4 bytes: the 64-bit ids sit at 12- and 20-byte strides.
-#pragma pack(push, 4)
 struct ConstantBufferBinding {
     BufferId buffer;
     std::uint32_t stageMask = 0;
@@ -167,7 +165,6 @@ struct RenderPassDesc {
     std::uint32_t hostPrivate932[3] = {};
     RenderTargetRecord targets[kRenderTargetCount];
 };
-#pragma pack(pop)
 
 // Offsets the library relies on.
 static_assert(offsetof(PipelineStateDesc, vertexInput) == 0);

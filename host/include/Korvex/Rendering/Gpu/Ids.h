@@ -13,8 +13,10 @@ struct PipelineStateTag;
 
 // A 64-bit device id. Devices keep a slot index in the low 32 bits and a
 // generation count in the high 32 bits; all-ones low bits mean "no object".
+// Aligned to 4 bytes: the host descriptions place ids at 12- and 20-byte
+// strides, and every id in them must be usable in place.
 template <class Tag, int Bits>
-struct Id {
+struct __attribute__((packed, aligned(4))) Id {
     static constexpr std::uint64_t kNullValue = ~std::uint64_t{0};
     static constexpr std::uint64_t kIndexMask = (std::uint64_t{1} << Bits) - 1;
 
@@ -40,6 +42,6 @@ using SamplerId = Id<SamplerTag, 32>;
 using ProgramId = Id<ProgramTag, 32>;
 using PipelineStateId = Id<PipelineStateTag, 32>;
 
-static_assert(sizeof(BufferId) == 8);
+static_assert(sizeof(BufferId) == 8 && alignof(BufferId) == 4);
 
 }  // namespace Korvex::Rendering

@@ -16,6 +16,8 @@ void FillRgbaTexture(IResourceFactory& factory, ImageId image, const SubImage& r
 
 // Reorders a triangle list for a FIFO post-transform cache of cacheSize
 // entries (Tipsify). Safe to call from several threads on disjoint arrays.
+// Anything but a triangle list with every index below vertexCount is copied
+// unchanged; in and out may be the same array.
 void Tipsify(const std::uint16_t* in, std::uint16_t* out, std::uint32_t indexCount, std::uint32_t vertexCount,
              std::uint32_t verticesPerPrimitive, std::uint16_t cacheSize);
 

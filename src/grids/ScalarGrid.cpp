@@ -1,0 +1,40 @@
+#include "grids/ScalarGrid.h"
+
+#include <Korvex/Rendering/Simulation/Simulation.h>
+
+#include <cstring>
+#include <limits>
+
+namespace Korvex::Rendering {
+namespace detail {
+
+void ScalarTexels::FillRow(std::uint8_t* row, const float* values, std::size_t count) {
+    std::memcpy(row, values, count * sizeof(float));
+}
+
+void ScalarTexels::ResetRange(float& min, float& max) {
+    min = std::numeric_limits<float>::max();
+    max = -std::numeric_limits<float>::max();
+}
+
+// Kept in this form on purpose: a NaN takes over both ends and the next number
+// takes over from the NaN, which std::min and std::max would not do.
+void ScalarTexels::Widen(float& min, float& max, float value) {
+    min = value > min ? min : value;
+    max = max > value ? max : value;
+}
+
+}  // namespace detail
+
+bool ScalarGrid::SetValues(std::size_t size_x, std::size_t size_y, std::size_t size_z,
+                           array_view<const float> values) {
+    return image_.Upload(size_x, size_y, size_z, values);
+}
+
+ScalarGridTexture ScalarGrid::GetTexture() const {
+    return {image_.ViewId(), image_.RangeMin(), image_.RangeMax(), image_.Dimensions()};
+}
+
+std::unique_ptr<IScalarGrid> CreateScalarGrid(IGpu& gpu) { return std::make_unique<ScalarGrid>(gpu); }
+
+}  // namespace Korvex::Rendering

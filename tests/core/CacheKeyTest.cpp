@@ -1,0 +1,87 @@
+#include "core/CacheKey.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string_view>
+
+namespace Korvex::Rendering::detail {
+namespace {
+
+constexpr std::uint64_t kMultiplier = 0xc6a4a7935bd1e995ull;
+
+TEST(Fnv1a64, MatchesPublishedVectors) {
+    EXPECT_EQ(Fnv1a64(""), 0xcbf29ce484222325ull);
+    EXPECT_EQ(Fnv1a64("a"), 0xaf63dc4c8601ec8cull);
+    EXPECT_EQ(Fnv1a64("foobar"), 0x85944171f73967e8ull);
+}
+
+TEST(Fnv1a64, HashesBytesNotTerminatedText) {
+    const char bytes[] = {'a', '\0', 'b'};
+    EXPECT_NE(Fnv1a64(bytes, 3), Fnv1a64("a"));
+    EXPECT_EQ(Fnv1a64(bytes, 1), Fnv1a64("a"));
+}
+
+TEST(HashCombine, MatchesHandComputedValues) {
+    // k = 0 mixes to 0, so only h * M + 0xe6546b64 is left.
+    EXPECT_EQ(HashCombine(0, 0), 0xe6546b64ull);
+    EXPECT_EQ(HashCombine(3, 0), 3 * kMultiplier + 0xe6546b64ull);
+    // k = 2: k * M = 0x8d494f26b7a3d32a; k ^= k >> 47 gives 0x8d494f26b7a2c9b8;
+    // k * M = 0x8488f4ef228fe018; (1 ^ k) * M + 0xe6546b64.
+    EXPECT_EQ(HashCombine(1, 2), 0x5cfa8f1ece719af1ull);
+}
+
+TEST(HashCombine, DependsOnTheOrderOfFields) {
+    const std::uint64_t a = Fnv1a64("a"), b = Fnv1a64("foobar");
+    EXPECT_NE(HashCombine(HashCombine(0, a), b), HashCombine(HashCombine(0, b), a));
+}
+
+TEST(CacheKeyBuilder, AddHashesTheFieldBytesOnce) {
+    const std::uint64_t seed = Fnv1a64("seed");
+    const std::uint64_t planes = 3;
+    const unsigned char one = 1, zero = 0;
+    const std::uint64_t expected =
+        HashCombine(HashCombine(HashCombine(seed, Fnv1a64(&planes, 8)), Fnv1a64(&one, 1)), Fnv1a64(&zero, 1));
+    EXPECT_EQ(CacheKeyBuilder(seed).Add(planes).Add(true).Add(false).Key(), expected);
+}
+
+TEST(CacheKeyBuilder, AddRehashedHashesTheFieldHashAgain) {
+    const std::uint64_t seed = Fnv1a64("seed");
+    const std::uint64_t planes = 8;
+    const unsigned char one = 1;
+    const std::uint64_t planesHash = Fnv1a64(&planes, 8), flagHash = Fnv1a64(&one, 1);
+    const std::uint64_t expected = HashCombine(HashCombine(seed, Fnv1a64(&planesHash, 8)), Fnv1a64(&flagHash, 8));
+    EXPECT_EQ(CacheKeyBuilder(seed).AddRehashed(planes).AddRehashed(true).Key(), expected);
+}
+
+TEST(CacheKeyBuilder, KeyWithoutFieldsIsTheSeed) { EXPECT_EQ(CacheKeyBuilder(42).Key(), 42u); }
+
+struct ExampleMesh {
+    static constexpr std::string_view kClassIdentifier = "Korvex.Rendering.Simulation-LineGridMesh";
+};
+
+TEST(ClassKeySeed, IsFnvOfTheClassIdentifier) {
+    EXPECT_EQ(ExampleMesh::kClassIdentifier.size(), 40u);
+    EXPECT_EQ(ClassKeySeed<ExampleMesh>(), Fnv1a64("Korvex.Rendering.Simulation-LineGridMesh"));
+    EXPECT_EQ(ClassKeySeed<ExampleMesh>(), ClassKeySeed<ExampleMesh>());
+}
+
+TEST(PipelineKey, CombinesTheBaseWithFnvOfTheStateHash) {
+    PipelineStateDesc state;
+    const std::uint64_t stateHash = HashPipelineState(state);
+    EXPECT_EQ(PipelineKey(7, state), HashCombine(7, Fnv1a64(&stateHash, 8)));
+}
+
+TEST(HashPipelineState, SeesNamedAndHostPrivateBytes) {
+    const PipelineStateDesc reference;
+    PipelineStateDesc program = reference, hostPrivate = reference, format = reference;
+    program.program = ProgramId::FromParts(1, 1);
+    hostPrivate.hostPrivate412[2] = 9;
+    format.targetFormats[4] = kFormatDepth24Stencil8;
+    EXPECT_EQ(HashPipelineState(reference), HashPipelineState(PipelineStateDesc{}));
+    for (const PipelineStateDesc* changed : {&program, &hostPrivate, &format})
+        EXPECT_NE(HashPipelineState(*changed), HashPipelineState(reference));
+}
+
+}  // namespace
+}  // namespace Korvex::Rendering::detail

@@ -1,0 +1,178 @@
+#include "MatrixTestSupport.h"
+
+#include <Korvex/Math/KxTransformMatrix.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <ostream>
+#include <string>
+
+namespace Korvex::Math {
+
+// Readable class names in failure messages.
+void PrintTo(KxTransformMatrix::Class value, std::ostream* os) {
+    constexpr const char* kNames[] = {"Identity", "Translation", "Rigid", "Affine", "General"};
+    *os << kNames[static_cast<int>(value)];
+}
+
+namespace {
+
+using namespace test;
+using Class = KxTransformMatrix::Class;
+
+constexpr std::array<double, 16> kCounting = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+constexpr std::array<double, 16> kCountingTransposed = {0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15};
+
+TEST(KxTransformMatrixTest, DefaultIsIdentity) {
+    const KxTransformMatrix m;
+    ExpectNear(m, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    EXPECT_EQ(m.GetClass(), Class::Identity);
+}
+
+TEST(KxTransformMatrixTest, ProductAppliesRightOperandFirst) {
+    // Two shears whose products differ in either order, worked out by hand.
+    const KxTransformMatrix a({1, 2, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    const KxTransformMatrix b({1, 0, 0, 0, 3, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    ExpectNear(a * b, {7, 2, 0, 0, 3, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    ExpectNear(b * a, {1, 2, 0, 0, 3, 7, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+
+    // Translate after rotating, and rotate after translating.
+    const KxTransformMatrix rotate = Rotation({}, {0, 0, 1}, kPi / 2);
+    const KxTransformMatrix translate = Translation({1, 0, 0});
+    ExpectNear(Apply(translate * rotate, Point(1, 0, 0)), Point(1, 1, 0));
+    ExpectNear(Apply(rotate * translate, Point(1, 0, 0)), Point(0, 2, 0));
+}
+
+TEST(KxTransformMatrixTest, ConvertToFloat16WritesColumnMajor) {
+    std::array<float, 16> out{};
+    KxTransformMatrix(kCounting).ConvertToFloat16(out.data());
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(out[i], static_cast<float>(kCountingTransposed[i])) << "index " << i;
+
+    // A shader reads the translation from column 3, elements 12 to 14.
+    Translation({4, 5, 6}).ConvertToFloat16(out.data());
+    EXPECT_EQ(out[12], 4.0f);
+    EXPECT_EQ(out[13], 5.0f);
+    EXPECT_EQ(out[14], 6.0f);
+    EXPECT_EQ(out[3], 0.0f);
+    EXPECT_EQ(out[15], 1.0f);
+}
+
+TEST(KxTransformMatrixTest, MakeRotationTurnsRightHandedAboutItsPoint) {
+    struct Case {
+        std::string name;
+        KxVector3d point;
+        KxVector3d axis;
+        double angle;
+        Vec4 in;
+        Vec4 expected;
+    };
+    const double s = std::sqrt(0.5);
+    const Case cases[] = {
+        {"y quarter turn", {}, {0, 1, 0}, kPi / 2, Point(0, 0, 1), Point(1, 0, 0)},
+        {"z quarter turn", {}, {0, 0, 1}, kPi / 2, Point(1, 0, 0), Point(0, 1, 0)},
+        {"x quarter turn", {}, {1, 0, 0}, kPi / 2, Point(0, 1, 0), Point(0, 0, 1)},
+        {"negative angle", {}, {0, 0, 1}, -kPi / 2, Point(1, 0, 0), Point(0, -1, 0)},
+        {"axis not normalised", {}, {0, 0, 5}, kPi / 4, Point(1, 0, 0), Point(s, s, 0)},
+        {"diagonal axis cycles the axes", {}, {1, 1, 1}, 2 * kPi / 3, Point(1, 0, 0), Point(0, 1, 0)},
+        {"point on the axis stays", {1, 2, 3}, {0, 0, 1}, kPi / 2, Point(1, 2, 3), Point(1, 2, 3)},
+        {"point off the axis turns about it", {1, 2, 3}, {0, 0, 1}, kPi / 2, Point(2, 2, 3), Point(1, 3, 3)},
+        {"half turn about an offset axis", {1, 0, 0}, {0, 1, 0}, kPi, Point(0, 0, 0), Point(2, 0, 0)},
+        {"directions ignore the point", {1, 2, 3}, {0, 0, 1}, kPi / 2, {1, 0, 0, 0}, {0, 1, 0, 0}},
+        {"zero axis gives identity", {1, 2, 3}, {0, 0, 0}, kPi / 2, Point(4, 5, 6), Point(4, 5, 6)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExpectNear(Apply(Rotation(c.point, c.axis, c.angle), c.in), c.expected);
+    }
+}
+
+TEST(KxTransformMatrixTest, MakeTranslationMovesPointsNotDirections) {
+    KxTransformMatrix m = Rotation({}, {0, 0, 1}, 1.0);  // earlier contents must not survive
+    m.MakeTranslation({4, -5, 6});
+    ExpectNear(m, {1, 0, 0, 4, 0, 1, 0, -5, 0, 0, 1, 6, 0, 0, 0, 1});
+    ExpectNear(Apply(m, Point(1, 2, 3)), Point(5, -3, 9));
+    ExpectNear(Apply(m, {1, 2, 3, 0}), {1, 2, 3, 0});
+}
+
+TEST(KxTransformMatrixTest, TransposeAndTransposedReadsMirrorElements) {
+    KxTransformMatrix m(kCounting);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(m.GetElement(r, c, false), kCounting[r * 4 + c]);
+            EXPECT_EQ(m.GetElement(r, c, true), kCounting[c * 4 + r]);
+        }
+    m.Transpose();
+    ExpectNear(m, kCountingTransposed);
+    m.Transpose();
+    EXPECT_EQ(m, KxTransformMatrix(kCounting));
+}
+
+TEST(KxTransformMatrixTest, VerifyAndSetClassRecognisesMatrixKinds) {
+    const double c = std::cos(0.3), s = std::sin(0.3);
+    struct Case {
+        std::string name;
+        std::array<double, 16> rowMajor;
+        Class expected;
+    };
+    const Case cases[] = {
+        {"identity", {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Identity},
+        {"translation", {1, 0, 0, 1, 0, 1, 0, -2, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Translation},
+        {"rotation", {c, -s, 0, 0, s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Rigid},
+        {"rotation and translation", {c, 0, s, 7, 0, 1, 0, 8, -s, 0, c, 9, 0, 0, 0, 1}, Class::Rigid},
+        {"uniform scale", {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1}, Class::Affine},
+        {"non-uniform scale", {1, 0, 0, 0, 0, 3, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Affine},
+        {"shear", {1, 0.5, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Affine},
+        {"perspective", {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -1, 0}, Class::General},
+        {"homogeneous scale", {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2}, Class::General},
+    };
+    for (const Case& k : cases) {
+        KxTransformMatrix byHand;
+        for (int r = 0; r < 4; ++r)
+            for (int col = 0; col < 4; ++col) byHand.SetElement(r, col, k.rowMajor[r * 4 + col]);
+        byHand.VerifyAndSetClass();
+        EXPECT_EQ(byHand.GetClass(), k.expected) << k.name;
+        EXPECT_EQ(KxTransformMatrix(k.rowMajor).GetClass(), k.expected) << k.name << " (constructed)";
+    }
+}
+
+// Whatever built the matrix, its class must be the one VerifyAndSetClass finds.
+TEST(KxTransformMatrixTest, BuildersLeaveTheClassOfTheResult) {
+    struct Case {
+        std::string name;
+        KxTransformMatrix matrix;
+    };
+    KxTransformMatrix transposedTranslation = Translation({1, 2, 3});
+    transposedTranslation.Transpose();
+    KxTransformMatrix transposedRotation = Rotation({1, 2, 3}, {0, 1, 0}, 0.5);
+    transposedRotation.Transpose();
+    const Case cases[] = {
+        {"zero translation", Translation({0, 0, 0})},
+        {"translation", Translation({1, 0, 0})},
+        {"rotation about the origin", Rotation({}, {0, 1, 0}, 0.5)},
+        {"rotation about a point", Rotation({1, 2, 3}, {0, 1, 0}, 0.5)},
+        {"zero rotation", Rotation({}, {0, 1, 0}, 0.0)},
+        {"transposed translation", transposedTranslation},
+        {"transposed rotation", transposedRotation},
+        {"product", Translation({1, 0, 0}) * Rotation({}, {0, 0, 1}, 1.0)},
+    };
+    for (const Case& c : cases) {
+        KxTransformMatrix verified = c.matrix;
+        verified.VerifyAndSetClass();
+        EXPECT_EQ(c.matrix.GetClass(), verified.GetClass()) << c.name;
+    }
+}
+
+TEST(KxTransformMatrixTest, OutOfRangeElementsAreRejected) {
+    KxTransformMatrix m(kCounting);
+    for (const auto& [row, column] : {std::pair{-1, 0}, std::pair{0, -1}, std::pair{4, 0}, std::pair{0, 4}}) {
+        EXPECT_EQ(m.GetElement(row, column, false), 0.0) << row << "," << column;
+        EXPECT_EQ(m.GetElement(row, column, true), 0.0) << row << "," << column << " transposed";
+        m.SetElement(row, column, 99.0);
+    }
+    EXPECT_EQ(m, KxTransformMatrix(kCounting));
+}
+
+}  // namespace
+}  // namespace Korvex::Math

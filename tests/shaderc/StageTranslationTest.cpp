@@ -1,0 +1,261 @@
+#include "SampleStages.h"
+#include "TranslatorTestSupport.h"
+
+#include <thread>
+#include <vector>
+
+namespace Korvex::Rendering::ShaderCompiler {
+namespace {
+
+using Testing::Contains;
+using Testing::ErrorOf;
+using Testing::GlslOf;
+using Testing::StageWith;
+
+struct LayoutCase {
+    StageKind stage;
+    std::string_view attributes;
+    std::string_view expected;
+};
+
+std::string WithMain(std::string_view declarations, StageKind stage) {
+    std::string text = std::string(declarations) + "\nvoid main() {}\n";
+    if (stage == StageKind::Hull) {
+        text += "void patch_constant_function() {}\n";
+    }
+    return text;
+}
+
+TEST(StageTranslation, AttributesBecomeLayoutQualifiers) {
+    const LayoutCase cases[] = {
+        {StageKind::Hull, "[domain = isoline]\n[spacing = equal]\n[input_control_points = 2]\n"
+                          "[output_control_points = 2]\n[output_topology = lines]",
+         "layout(vertices = 2) out;\n"},
+        {StageKind::Domain, "[domain = isoline]\n[spacing = equal]\n[output_control_points = 2]\n[output_topology = lines]",
+         "layout(isolines, equal_spacing) in;\n"},
+        {StageKind::Domain, "[domain = triangle]\n[spacing = equal]\n[input_control_points = 3]\n[output_topology = triangles]",
+         "layout(triangles, equal_spacing, ccw) in;\n"},
+        {StageKind::Domain, "[domain = triangle]", "layout(triangles, equal_spacing, ccw) in;\n"},
+        {StageKind::Domain, "[domain = quad]\n[spacing = fractional_odd]\n[output_topology = points]",
+         "layout(quads, fractional_odd_spacing, ccw, point_mode) in;\n"},
+        {StageKind::Geometry, "[instances = 6]\n[input_topology = points]\n[output_topology = triangles]\n[max_vertices = 4]",
+         "layout(points, invocations = 6) in;\nlayout(triangle_strip, max_vertices = 4) out;\n"},
+        {StageKind::Geometry, "[input_topology = triangles]\n[output_topology = triangles]\n[max_vertices = 3]",
+         "layout(triangles) in;\nlayout(triangle_strip, max_vertices = 3) out;\n"},
+        {StageKind::Geometry, "[input_topology = lines] [output_topology = lines] [max_vertices = 2]",
+         "layout(lines) in;\nlayout(line_strip, max_vertices = 2) out;\n"},
+        {StageKind::Geometry, "[input_topology = points]\n[output_topology = points]\n[max_vertices = 1]",
+         "layout(points) in;\nlayout(points, max_vertices = 1) out;\n"},
+    };
+    for (const LayoutCase& c : cases) {
+        const std::string glsl = GlslOf(WithMain(c.attributes, c.stage), c.stage);
+        EXPECT_TRUE(Contains(glsl, "#version 450 core\n" + std::string(c.expected))) << c.attributes << "\n" << glsl;
+        EXPECT_FALSE(Contains(glsl, "[")) << c.attributes;
+    }
+}
+
+TEST(StageTranslation, RejectsBadAttributes) {
+    const LayoutCase cases[] = {
+        {StageKind::Vertex, "[max_vertices = 4]", "line 1: [max_vertices = 4] is not allowed in a vertex stage"},
+        {StageKind::Pixel, "[domain = triangle]", "line 1: [domain = triangle] is not allowed in a pixel stage"},
+        {StageKind::Domain, "[instances = 2]", "line 1: [instances = 2] is not allowed in a domain stage"},
+        {StageKind::Geometry, "[partitioning = equal]", "line 1: unknown attribute [partitioning = equal]"},
+        {StageKind::Domain, "[domain = tri]", "line 1: [domain = tri]: expected one of isoline, triangle, quad"},
+        {StageKind::Domain, "[domain = triangle]\n[spacing = pow2]",
+         "line 2: [spacing = pow2]: expected one of equal, fractional_odd, fractional_even"},
+        {StageKind::Hull, "[output_control_points = 0]", "line 1: [output_control_points = 0]: expected a number from 1 to 32"},
+        {StageKind::Hull, "[output_control_points = 33]", "line 1: [output_control_points = 33]: expected a number from 1 to 32"},
+        {StageKind::Hull, "[output_control_points = two]", "line 1: [output_control_points = two]: expected a number from 1 to 32"},
+        {StageKind::Geometry, "[max_vertices = 257]", "line 1: [max_vertices = 257]: expected a number from 1 to 256"},
+        {StageKind::Geometry, "[instances = 33]", "line 1: [instances = 33]: expected a number from 1 to 32"},
+        {StageKind::Geometry, "[input_topology = quads]", "line 1: [input_topology = quads]: expected one of points, lines, triangles"},
+        {StageKind::Hull, "[output_control_points = 2]\n[output_control_points = 2]",
+         "line 2: [output_control_points] is already given on line 1"},
+        {StageKind::Hull, "[domain = isoline]", "line 3: a hull stage needs [output_control_points = ...]"},
+        {StageKind::Domain, "[spacing = equal]", "line 2: a domain stage needs [domain = ...]"},
+        {StageKind::Domain, "[domain = isoline]\n[output_topology = triangles]",
+         "line 2: [output_topology = triangles] does not fit [domain = isoline]"},
+        {StageKind::Domain, "[domain = triangle]\n[output_topology = lines]",
+         "line 2: [output_topology = lines] does not fit [domain = triangle]"},
+        {StageKind::Geometry, "[input_topology = points]\n[output_topology = triangles]",
+         "line 3: a geometry stage needs [max_vertices = ...]"},
+        {StageKind::Geometry, "[max_vertices = 4]\n[output_topology = triangles]",
+         "line 3: a geometry stage needs [input_topology = ...]"},
+    };
+    for (const LayoutCase& c : cases) {
+        EXPECT_EQ(ErrorOf(WithMain(c.attributes, c.stage), c.stage), c.expected) << c.attributes;
+    }
+}
+
+TEST(StageTranslation, DirectivesBelongAtFileScope) {
+    EXPECT_EQ(ErrorOf("void main()\n{\n    [max_vertices = 4]\n}\n", StageKind::Geometry),
+              "line 3: stage attributes belong at file scope, outside any braces");
+    EXPECT_EQ(ErrorOf("void main()\n{\n    [in float4 P : position]\n}\n", StageKind::Vertex),
+              "line 3: interface declarations belong at file scope, outside any braces");
+}
+
+TEST(StageTranslation, HullRunsMainPerControlPointThenPatchConstantsOnce) {
+    const std::string glsl = GlslOf(std::string(Samples::kLineHull), StageKind::Hull);
+    EXPECT_TRUE(Contains(glsl, "void kx_control_point_main()\n{\n    kx_out_oP[gl_InvocationID] = kx_in_P[gl_InvocationID];"));
+    EXPECT_TRUE(Contains(glsl, "void main()\n{\n    kx_control_point_main();\n    barrier();\n"
+                               "    if (gl_InvocationID == 0) {\n        patch_constant_function();\n    }\n}\n"));
+    EXPECT_TRUE(Contains(glsl, "gl_TessLevelOuter[1] = clamp(length(kx_in_P[1] - kx_in_P[0]) / pixel_size_min_cell_size.z, 1.0, 64.0);"));
+    EXPECT_TRUE(Contains(glsl, "if (kx_in_clip_distances[0][i] >= 0.0 || kx_in_clip_distances[1][i] >= 0.0)"));
+    EXPECT_TRUE(Contains(glsl, "kx_out_oclip_distances[gl_InvocationID][i] = kx_in_clip_distances[gl_InvocationID][i];"));
+}
+
+TEST(StageTranslation, HullNeedsBothEntryPoints) {
+    EXPECT_EQ(ErrorOf("[output_control_points = 2]\nvoid main()\n{\n}\n", StageKind::Hull),
+              "line 4: the hull stage defines no patch_constant_function()");
+    EXPECT_EQ(ErrorOf("[output_control_points = 2]\nvoid patch_constant_function()\n{\n}\n", StageKind::Hull),
+              "line 4: the hull stage defines no main()");
+    EXPECT_EQ(ErrorOf("float main_value;\n", StageKind::Pixel), "line 1: the pixel stage defines no main()");
+}
+
+struct PlaceholderCase {
+    StageKind stage;
+    std::string_view placeholder;
+    std::string_view glsl;
+};
+
+TEST(StageTranslation, BuiltInPlaceholdersBecomeGlslBuiltIns) {
+    const PlaceholderCase cases[] = {
+        {StageKind::Vertex, "$Position$", "gl_Position"},
+        {StageKind::Vertex, "$VertexId$", "gl_VertexID"},
+        {StageKind::Hull, "$Position$", "gl_out[gl_InvocationID].gl_Position"},
+        {StageKind::Hull, "$Position[1]$", "gl_in[1].gl_Position"},
+        {StageKind::Hull, "$TessLevelOuter[1]$", "gl_TessLevelOuter[1]"},
+        {StageKind::Hull, "$TessLevelInner[0]$", "gl_TessLevelInner[0]"},
+        {StageKind::Hull, "$TessLevelOuter$[2]", "gl_TessLevelOuter[2]"},
+        {StageKind::Hull, "$OutputControlPointID$", "gl_InvocationID"},
+        {StageKind::Hull, "$Position[$OutputControlPointID$]$", "gl_in[gl_InvocationID].gl_Position"},
+        {StageKind::Domain, "$TessCoord$", "gl_TessCoord"},
+        {StageKind::Domain, "$TessCoord$.x", "gl_TessCoord.x"},
+        {StageKind::Domain, "$TessLevelOuter[0]$", "gl_TessLevelOuter[0]"},
+        {StageKind::Domain, "$Position$", "gl_Position"},
+        {StageKind::Domain, "$Position[ 2 ]$", "gl_in[ 2 ].gl_Position"},
+        {StageKind::Geometry, "$GSInstanceID$", "gl_InvocationID"},
+        {StageKind::Geometry, "$Position[i + 1]$", "gl_in[i + 1].gl_Position"},
+        {StageKind::Geometry, "$Position$", "gl_Position"},
+        {StageKind::Pixel, "$Position$.xy", "gl_FragCoord.xy"},
+    };
+    for (const PlaceholderCase& c : cases) {
+        const std::string glsl = GlslOf(StageWith(c.stage, "", "x = " + std::string(c.placeholder) + ";"), c.stage);
+        EXPECT_TRUE(Contains(glsl, "x = " + std::string(c.glsl) + ";")) << c.placeholder << "\n" << glsl;
+    }
+}
+
+TEST(StageTranslation, BuiltInsOutsideTheirStagesAreRejected) {
+    const PlaceholderCase cases[] = {
+        {StageKind::Vertex, "$TessCoord$", "line 4: $TessCoord$ is not available in a vertex stage"},
+        {StageKind::Hull, "$TessCoord$", "line 5: $TessCoord$ is not available in a hull stage"},
+        {StageKind::Pixel, "$VertexId$", "line 4: $VertexId$ is not available in a pixel stage"},
+        {StageKind::Domain, "$OutputControlPointID$", "line 5: $OutputControlPointID$ is not available in a domain stage"},
+        {StageKind::Vertex, "$GSInstanceID$", "line 4: $GSInstanceID$ is not available in a vertex stage"},
+        {StageKind::Geometry, "$TessLevelOuter[0]$", "line 7: $TessLevelOuter$ is not available in a geometry stage"},
+        {StageKind::Vertex, "$Position[0]$",
+         "line 4: $Position[...]$ reads per-vertex inputs, which a vertex stage does not have"},
+        {StageKind::Vertex, "$VertexId[0]$", "line 4: $VertexId$ cannot be indexed"},
+        {StageKind::Vertex, "$Unknown$", "line 4: unknown placeholder $Unknown$: no input or output of that name"},
+    };
+    for (const PlaceholderCase& c : cases) {
+        EXPECT_EQ(ErrorOf(StageWith(c.stage, "", "x = " + std::string(c.placeholder) + ";"), c.stage), c.glsl)
+            << c.placeholder;
+    }
+}
+
+TEST(StageTranslation, VariablePlaceholdersFollowTheStageShape) {
+    const std::string_view hullDeclarations = "[in float4 P : position]\n[in float c : clip_distance : 2]\n"
+                                              "[out float4 oP : position]\n[out float oc : clip_distance : 2]";
+    const PlaceholderCase cases[] = {
+        {StageKind::Hull, "$P$", "kx_in_P"},
+        {StageKind::Hull, "$P[0]$", "kx_in_P[0]"},
+        {StageKind::Hull, "$P[$OutputControlPointID$]$", "kx_in_P[gl_InvocationID]"},
+        {StageKind::Hull, "$c[1]$[i]", "kx_in_c[1][i]"},
+        {StageKind::Hull, "$c[1][i]$", "kx_in_c[1][i]"},
+        {StageKind::Hull, "$oP$", "kx_out_oP[gl_InvocationID]"},
+        {StageKind::Hull, "$oP[1]$", "kx_out_oP[1]"},
+        {StageKind::Hull, "$oc$[i]", "kx_out_oc[gl_InvocationID][i]"},
+        {StageKind::Domain, "$c[0]$[i]", "kx_in_c[0][i]"},
+        {StageKind::Domain, "$oc[i]$", "kx_out_oc[i]"},
+        {StageKind::Domain, "$oP$", "kx_out_oP"},
+        {StageKind::Geometry, "$P[v]$", "kx_in_P[v]"},
+        {StageKind::Geometry, "$oc[$GSInstanceID$]$", "kx_out_oc[gl_InvocationID]"},
+    };
+    for (const PlaceholderCase& c : cases) {
+        const std::string glsl =
+            GlslOf(StageWith(c.stage, hullDeclarations, "x = " + std::string(c.placeholder) + ";"), c.stage);
+        EXPECT_TRUE(Contains(glsl, "x = " + std::string(c.glsl) + ";")) << c.placeholder << "\n" << glsl;
+    }
+    EXPECT_EQ(ErrorOf(StageWith(StageKind::Vertex, "[out float d : DepthClip]", "x = $d[0]$;"), StageKind::Vertex),
+              "line 4: $d$ has 0 array dimension(s), not 1");
+}
+
+TEST(StageTranslation, GeometryStagesEmitAndRestartStrips) {
+    const std::string glsl = GlslOf(std::string(Samples::kTriangleGeometry), StageKind::Geometry);
+    EXPECT_TRUE(Contains(glsl, "        EmitVertex();\n    }\n    EndPrimitive();"));
+    EXPECT_TRUE(Contains(glsl, "gl_Position = kx_in_P[v];"));
+    EXPECT_TRUE(Contains(glsl, "kx_out_oclip_distances[i] = kx_in_clip_distances[v][i];"));
+}
+
+TEST(StageTranslation, VoxelGeometryReadsCornerArraysOfItsPoint) {
+    const std::string glsl = GlslOf(std::string(Samples::kConstants) + std::string(Samples::kVoxelGeometry),
+                                    StageKind::Geometry);
+    EXPECT_TRUE(Contains(glsl, "layout(points, invocations = 6) in;\nlayout(triangle_strip, max_vertices = 4) out;"));
+    EXPECT_TRUE(Contains(glsl, "layout(location = 2) in vec4 kx_in_uvw[][8];"));
+    EXPECT_TRUE(Contains(glsl, "layout(location = 10) in vec4 kx_in_view_pos[][8];"));
+    EXPECT_TRUE(Contains(glsl, "int f = gl_InvocationID;"));
+    EXPECT_TRUE(Contains(glsl, "vec4 PositionClip = ((projection_matrix) * (kx_in_view_pos[0][corner]));"));
+    EXPECT_TRUE(Contains(glsl, "kx_out_o_uvw = kx_in_uvw[0][corner];"));
+}
+
+TEST(StageTranslation, EverySampleStageTranslates) {
+    using namespace Samples;
+    for (const SampleProgram& program : kSamplePrograms) {
+        for (std::size_t stage = 0; stage < program.templates.size(); ++stage) {
+            const std::string source = StageText(program, stage);
+            if (!source.empty()) {
+                const Translation translation = TranslateStage(source, static_cast<StageKind>(stage));
+                EXPECT_TRUE(translation.Ok()) << program.name << " stage " << stage << ": " << translation.error;
+                EXPECT_FALSE(Contains(translation.glsl, "$")) << program.name << " stage " << stage;
+            }
+        }
+    }
+}
+
+TEST(StageTranslation, ConcurrentTranslationsAgreeWithSequentialOnes) {
+    using namespace Samples;
+    std::vector<std::pair<std::string, StageKind>> stages;
+    std::vector<std::string> expected;
+    for (const SampleProgram& program : kSamplePrograms) {
+        for (std::size_t stage = 0; stage < program.templates.size(); ++stage) {
+            if (!program.templates[stage].empty()) {
+                stages.emplace_back(StageText(program, stage), static_cast<StageKind>(stage));
+                expected.push_back(TranslateStage(stages.back().first, stages.back().second).glsl);
+            }
+        }
+    }
+    std::vector<std::vector<std::string>> results(4);
+    std::vector<std::thread> threads;
+    for (std::vector<std::string>& result : results) {
+        threads.emplace_back([&stages, &result] {
+            for (int round = 0; round < 20; ++round) {
+                for (const auto& [text, kind] : stages) {
+                    result.push_back(TranslateStage(text, kind).glsl);
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (const std::vector<std::string>& result : results) {
+        ASSERT_EQ(result.size(), 20 * expected.size());
+        for (std::size_t i = 0; i < result.size(); ++i) {
+            EXPECT_EQ(result[i], expected[i % expected.size()]);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace Korvex::Rendering::ShaderCompiler

@@ -2,8 +2,8 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 # The library with the host contracts and libraries it is built against.
-install(TARGETS Korvex.Rendering.Simulation Korvex.Rendering.Gpu Korvex.Math.MathCore
-                Korvex.Rendering.Utilities Korvex.Rendering.Gpu.Utilities
+install(TARGETS Korvex.Rendering.Simulation Korvex.Rendering.Simulation.Geometry Korvex.Rendering.Gpu
+                Korvex.Math.MathCore Korvex.Rendering.Utilities Korvex.Rendering.Gpu.Utilities
         EXPORT KorvexTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -1,0 +1,191 @@
+#include "meshes/triangle/IndexedVertexContainerBuilder.h"
+
+#include <Korvex/Rendering/Gpu/Utilities.h>
+
+#include <oneapi/tbb/blocked_range.h>
+#include <oneapi/tbb/parallel_for.h>
+#include <oneapi/tbb/partitioner.h>
+
+#include <exception>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#define KORVEX_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#include <sanitizer/tsan_interface.h>
+#define KORVEX_THREAD_SANITIZER 1
+#endif
+#endif
+
+namespace Korvex::Rendering::detail {
+
+namespace {
+
+// libtbb is not built with ThreadSanitizer, which therefore cannot see that a
+// task runs after the writes that preceded its spawn, nor that the join comes
+// after the tasks' writes. These mark the two edges.
+void HappensBefore([[maybe_unused]] void* tag) {
+#if defined(KORVEX_THREAD_SANITIZER)
+    __tsan_release(tag);
+#endif
+}
+void HappensAfter([[maybe_unused]] void* tag) {
+#if defined(KORVEX_THREAD_SANITIZER)
+    __tsan_acquire(tag);
+#endif
+}
+
+std::uint32_t CheckedPrimitiveSize(std::uint32_t verticesPerPrimitive) {
+    if (verticesPerPrimitive != 2 && verticesPerPrimitive != 3)
+        throw std::invalid_argument("IndexedVertexContainerBuilder(): " + std::to_string(verticesPerPrimitive) +
+                                    " vertices per primitive; 2 (lines) or 3 (triangles) expected");
+    return verticesPerPrimitive;
+}
+}  // namespace
+
+template <class Vertex>
+IndexedVertexContainerBuilder<Vertex>::IndexedVertexContainerBuilder(IGpu& device, Container& container,
+                                                                     std::uint32_t primitiveSize,
+                                                                     bool optimizeDrawCalls)
+    : gpu(&device),
+      output(&container),
+      optimize(optimizeDrawCalls),
+      verticesPerPrimitive(CheckedPrimitiveSize(primitiveSize)),
+      maxVertices(device.GetMaxBufferSize() / sizeof(Vertex)),
+      // A whole number of triangles of 16-bit indices.
+      maxIndices(((device.GetMaxBufferSize() >> 1) / 3u) * 3u),
+      uncaughtExceptionsAtConstruction(std::uncaught_exceptions()) {}
+
+template <class Vertex>
+IndexedVertexContainerBuilder<Vertex>::~IndexedVertexContainerBuilder() {
+    if (std::uncaught_exceptions() > uncaughtExceptionsAtConstruction) return;  // the output is being abandoned
+    Finish();
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::AddPrimitives(std::span<const Vertex> primitives) {
+    const std::size_t primitiveCount = primitives.size() / verticesPerPrimitive;
+    for (std::size_t p = 0; p < primitiveCount; ++p) {
+        if (localVertexCount > kMaxDrawCallVertices - verticesPerPrimitive) CloseDrawCall();
+        // Unsigned: a limit below one primitive never flushes.
+        if (vertices.size() > maxVertices - verticesPerPrimitive ||
+            indices.size() > maxIndices - verticesPerPrimitive) {
+            if (localVertexCount != 0) CloseDrawCall();
+            FlushBuffers();
+        }
+        for (const Vertex& vertex : primitives.subspan(p * verticesPerPrimitive, verticesPerPrimitive))
+            AddVertex(vertex);
+    }
+}
+
+// Stores the vertex before counting it, and counts it before indexing it, so
+// an allocation failure at any step leaves no index without its vertex.
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::AddVertex(const Vertex& vertex) {
+    // The map's equality must be an equivalence; a vertex unequal to itself
+    // could never be found again anyway.
+    const bool shareable = VertexEqual<Vertex>{}(vertex, vertex);
+    if (shareable) {
+        const auto found = vertexDictionary.find(vertex);
+        if (found != vertexDictionary.end()) {
+            indices.push_back(found->second);
+            return;
+        }
+    }
+    vertices.push_back(vertex);
+    const std::uint16_t local = localVertexCount++;
+    if (shareable) vertexDictionary.emplace(vertex, local);
+    indices.push_back(local);
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::Finish() {
+    if (localVertexCount != 0) CloseDrawCall();
+    if (!vertices.empty()) FlushBuffers();
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::CloseDrawCall() {
+    const std::uint32_t first = drawCalls.empty() ? 0u : drawCalls.back().firstIndex + drawCalls.back().indexCount;
+    const std::uint32_t count = localVertexCount;
+    // The two lists must stay the same length: OptimizeDrawCall pairs them.
+    drawCallVertexCounts.push_back(count);
+    try {
+        drawCalls.push_back({static_cast<std::uint32_t>(indices.size() - first), first,
+                             static_cast<std::int32_t>(vertices.size() - count)});
+    } catch (...) {
+        drawCallVertexCounts.pop_back();
+        throw;
+    }
+    vertexDictionary.clear();
+    localVertexCount = 0;
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::FlushBuffers() {
+    if (optimize) {
+        // Two members' addresses tag this builder's spawn and join edges.
+        HappensBefore(&drawCalls);
+        tbb::parallel_for(
+            tbb::blocked_range<std::size_t>(0, drawCalls.size(), 1),
+            [this](const tbb::blocked_range<std::size_t>& range) {
+                HappensAfter(&drawCalls);
+                for (std::size_t i = range.begin(); i != range.end(); ++i) OptimizeDrawCall(i);
+                HappensBefore(&drawCallVertexCounts);
+            },
+            tbb::auto_partitioner());
+        HappensAfter(&drawCallVertexCounts);
+    }
+    Buffer& buffer = output->emplace_back();
+    buffer.vertexBuffer = GpuHandle<BufferTag>(
+        *gpu, gpu->CreateBuffer({static_cast<std::uint32_t>(vertices.size() * sizeof(Vertex)), kBufferUsageVertex},
+                                vertices.data()));
+    buffer.indexBuffer = GpuHandle<BufferTag>(
+        *gpu,
+        gpu->CreateBuffer({static_cast<std::uint32_t>(indices.size() * sizeof(std::uint16_t)), kBufferUsageIndex},
+                          indices.data()));
+    buffer.drawCalls = drawCalls;
+    vertices.clear();
+    indices.clear();
+    drawCalls.clear();
+    drawCallVertexCounts.clear();
+}
+
+// Runs on a worker thread: touches only this call's ranges of the pending
+// vertices and indices. The temporaries are allocated before those ranges are
+// written, so a failure leaves the call whole.
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::OptimizeDrawCall(std::size_t drawCallIndex) {
+    constexpr std::uint32_t kUnnumbered = std::numeric_limits<std::uint32_t>::max();
+    const IndexedDrawCall call = drawCalls[drawCallIndex];
+    const std::uint32_t vertexCount = drawCallVertexCounts[drawCallIndex];
+    Vertex* callVertices = vertices.data() + call.baseVertex;
+    std::uint16_t* callIndices = indices.data() + call.firstIndex;
+
+    const std::vector<Vertex> originalVertices(callVertices, callVertices + vertexCount);
+    std::vector<std::uint32_t> renumbered(vertexCount, kUnnumbered);
+    // Tipsify reorders triangles; a line list keeps its order.
+    if (verticesPerPrimitive == 3) {
+        const std::vector<std::uint16_t> originalIndices(callIndices, callIndices + call.indexCount);
+        Tipsify(originalIndices.data(), callIndices, call.indexCount, vertexCount, verticesPerPrimitive,
+                kVertexCacheSize);
+    }
+
+    std::uint32_t next = 0;
+    for (std::uint16_t& index : std::span(callIndices, call.indexCount)) {
+        if (renumbered[index] == kUnnumbered) {
+            renumbered[index] = next;
+            callVertices[next] = originalVertices[index];
+            ++next;
+        }
+        index = static_cast<std::uint16_t>(renumbered[index]);
+    }
+}
+
+template class IndexedVertexContainerBuilder<VertexPN>;
+
+}  // namespace Korvex::Rendering::detail

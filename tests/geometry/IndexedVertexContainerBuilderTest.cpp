@@ -1,0 +1,315 @@
+#include "GeometryReadback.h"
+
+#include "meshes/triangle/IndexedVertexContainerBuilder.h"
+#include "meshes/triangle/VertexPNGeometry.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <stdexcept>
+
+namespace Korvex::Rendering::detail {
+namespace {
+
+using test::DrawnPrimitives;
+using test::NumberedByFirstUse;
+using test::PrimitivesOf;
+using test::ReadDrawnCalls;
+using test::Sorted;
+using ::testing::ElementsAre;
+using ::testing::Each;
+using ::testing::Le;
+
+using Builder = IndexedVertexContainerBuilder<VertexPN>;
+
+VertexPN At(float x, float y, float z = 0.0f) { return {{x, y, z}, {0.0f, 0.0f, 1.0f}}; }
+
+// count triangles, no vertex shared.
+std::vector<VertexPN> SeparateTriangles(std::size_t count) {
+    std::vector<VertexPN> vertices;
+    for (std::size_t t = 0; t < count; ++t) {
+        const auto x = static_cast<float>(2 * t);
+        vertices.insert(vertices.end(), {At(x, 0), At(x + 1, 0), At(x, 1)});
+    }
+    return vertices;
+}
+
+// A square grid of quads, two triangles each: (n + 1)^2 shared vertices.
+std::vector<VertexPN> GridTriangles(int n) {
+    std::vector<VertexPN> vertices;
+    for (int row = 0; row < n; ++row)
+        for (int column = 0; column < n; ++column) {
+            const auto x = static_cast<float>(column), y = static_cast<float>(row);
+            vertices.insert(vertices.end(),
+                            {At(x, y), At(x + 1, y), At(x + 1, y + 1), At(x, y), At(x + 1, y + 1), At(x, y + 1)});
+        }
+    return vertices;
+}
+
+// The triangles in a fixed pseudo-random order.
+std::vector<VertexPN> Shuffled(const std::vector<VertexPN>& triangles) {
+    std::vector<VertexPN> shuffled = triangles;
+    std::mt19937 random(7);
+    for (std::size_t t = shuffled.size() / 3 - 1; t > 0; --t) {
+        const std::size_t other = random() % (t + 1);
+        std::swap_ranges(shuffled.begin() + long(3 * t), shuffled.begin() + long(3 * t + 3),
+                         shuffled.begin() + long(3 * other));
+    }
+    return shuffled;
+}
+
+// Vertices fetched per triangle through a FIFO cache of 32 entries.
+double AverageCacheMissRatio(std::span<const std::uint16_t> indices) {
+    std::vector<std::uint16_t> cache;
+    std::size_t misses = 0;
+    for (const std::uint16_t index : indices) {
+        if (std::find(cache.begin(), cache.end(), index) != cache.end()) continue;
+        ++misses;
+        cache.push_back(index);
+        if (cache.size() > 32) cache.erase(cache.begin());
+    }
+    return double(misses) / double(indices.size() / 3);
+}
+
+std::shared_ptr<IGeometry> Build(RecordingDevice& device, std::span<const VertexPN> vertices,
+                                 std::uint32_t verticesPerPrimitive = 3, bool optimize = true) {
+    Builder::Container buffers;
+    Builder builder(device, buffers, verticesPerPrimitive, optimize);
+    builder.AddPrimitives(vertices);
+    builder.Finish();
+    return std::make_shared<IndexedGeometry>(std::move(buffers), boundingbox<float, 3>(), VertexPNInputState(),
+                                             std::string());
+}
+
+std::vector<BufferDesc> CreatedBuffers(const RecordingDevice& device) {
+    std::vector<BufferDesc> created;
+    for (const RecordedCall& call : device.Calls())
+        if (call.operation == "CreateBuffer") created.push_back(call.As<BufferDesc>());
+    return created;
+}
+
+TEST(IndexedVertexContainerBuilderTest, EmptyInputOnlyQueriesTheBufferLimit) {
+    RecordingDevice device;
+    const auto geometry = Build(device, {});
+    EXPECT_THAT(device.OperationNames(), ElementsAre("GetMaxBufferSize", "GetMaxBufferSize"));
+
+    device.ClearCalls();
+    geometry->SubmitDraws(device);
+    EXPECT_TRUE(device.Calls().empty());
+}
+
+TEST(IndexedVertexContainerBuilderTest, SharedVerticesAreStoredOncePerDrawCall) {
+    struct Case {
+        const char* what;
+        std::vector<VertexPN> triangles;
+        std::uint32_t vertexCount;
+        std::uint32_t indexCount;
+    };
+    const VertexPN a = At(0, 0), b = At(1, 0), c = At(0, 1), d = At(1, 1);
+    const Case cases[] = {
+        {"two triangles sharing an edge", {a, b, c, c, b, d}, 4, 6},
+        {"zero signs differ", {At(-0.0f, 0), b, c, At(0.0f, -0.0f), c, b}, 3, 6},
+        {"seventh vertex left over", {a, b, c, b, d, c, a}, 4, 6},
+        {"normals differ", {a, b, c, {{0, 0, 0}, {0, 0, -1}}, b, c}, 4, 6},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        RecordingDevice device;
+        const auto geometry = Build(device, test.triangles);
+        const auto created = CreatedBuffers(device);
+        ASSERT_EQ(created.size(), 2u);
+        EXPECT_EQ(created[0].size, test.vertexCount * sizeof(VertexPN));
+        EXPECT_EQ(created[0].usage, kBufferUsageVertex);
+        EXPECT_EQ(created[1].size, test.indexCount * sizeof(std::uint16_t));
+        EXPECT_EQ(created[1].usage, kBufferUsageIndex);
+
+        device.ClearCalls();
+        geometry->SubmitDraws(device);
+        const auto drawn = ReadDrawnCalls(device, 3);
+        ASSERT_EQ(drawn.size(), 1u);
+        EXPECT_EQ(drawn[0].arguments.indexCount, test.indexCount);
+        EXPECT_EQ(drawn[0].arguments.firstIndex, 0u);
+        EXPECT_EQ(drawn[0].arguments.baseVertex, 0);
+        EXPECT_EQ(drawn[0].primitives.size(), test.indexCount / 3);
+    }
+}
+
+TEST(IndexedVertexContainerBuilderTest, NanVerticesAreNeverMerged) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const VertexPN odd = At(nan, 0);
+    const std::vector<VertexPN> triangles = {odd, At(1, 0), At(0, 1), odd, At(0, 1), At(1, 1)};
+    RecordingDevice device;
+    const auto geometry = Build(device, triangles);
+    EXPECT_EQ(CreatedBuffers(device).at(0).size, 5 * sizeof(VertexPN));
+    device.ClearCalls();
+    geometry->SubmitDraws(device);
+    EXPECT_EQ(ReadDrawnCalls(device, 3).at(0).primitives.size(), 2u);
+}
+
+TEST(IndexedVertexContainerBuilderTest, BufferLimitBoundsEveryBuffer) {
+    struct Case {
+        const char* what;
+        std::vector<VertexPN> triangles;
+    };
+    const Case cases[] = {{"separate triangles", SeparateTriangles(10)}, {"shared vertices", GridTriangles(4)}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        RecordingDevice device;
+        device.SetMaxBufferSize(240);  // 10 vertices, 120 indices
+        const auto geometry = Build(device, test.triangles);
+        const auto created = CreatedBuffers(device);
+        ASSERT_GT(created.size(), 2u);
+        for (const BufferDesc& desc : created) EXPECT_LE(desc.size, 240u);
+        for (const RecordedCall& call : device.Calls()) {
+            if (call.operation == "CreateBuffer") {
+                EXPECT_NE(static_cast<std::uint32_t>(call.result), ~0u);
+            }
+        }
+        EXPECT_EQ(Sorted(DrawnPrimitives(device, *geometry, 3)), Sorted(PrimitivesOf(test.triangles, 3)));
+    }
+}
+
+TEST(IndexedVertexContainerBuilderTest, BufferIsFlushedBeforeItCouldOverflow) {
+    RecordingDevice device;
+    device.SetMaxBufferSize(240);
+    const auto geometry = Build(device, SeparateTriangles(7));
+    std::vector<std::uint32_t> vertexBufferSizes;
+    for (const BufferDesc& desc : CreatedBuffers(device))
+        if (desc.usage == kBufferUsageVertex) vertexBufferSizes.push_back(desc.size / 24);
+    EXPECT_THAT(vertexBufferSizes, ElementsAre(9u, 9u, 3u));
+}
+
+TEST(IndexedVertexContainerBuilderTest, DrawCallClosesAt65535Vertices) {
+    const auto triangles = SeparateTriangles(21846);
+    RecordingDevice device;
+    const auto geometry = Build(device, triangles);
+    device.ClearCalls();
+    geometry->SubmitDraws(device);
+    const auto drawn = ReadDrawnCalls(device, 3);
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0].arguments.vertexBuffers, drawn[1].arguments.vertexBuffers) << "one buffer";
+    EXPECT_EQ(drawn[0].arguments.indexCount, 65535u);
+    EXPECT_EQ(drawn[0].arguments.firstIndex, 0u);
+    EXPECT_EQ(drawn[0].arguments.baseVertex, 0);
+    EXPECT_EQ(*std::max_element(drawn[0].indices.begin(), drawn[0].indices.end()), 65534u);
+    EXPECT_EQ(drawn[1].arguments.indexCount, 3u);
+    EXPECT_EQ(drawn[1].arguments.firstIndex, 65535u);
+    EXPECT_EQ(drawn[1].arguments.baseVertex, 65535);
+    EXPECT_THAT(drawn[1].indices, ElementsAre(0u, 1u, 2u));
+}
+
+// A shuffled grid of more than 65,535 vertices: several draw calls in one
+// buffer, optimised in parallel.
+TEST(IndexedVertexContainerBuilderTest, OptimisationKeepsEachDrawCallsTrianglesAndNumbersVerticesByFirstUse) {
+    const auto triangles = Shuffled(GridTriangles(260));
+    RecordingDevice plainDevice, optimisedDevice;
+    const auto plain = Build(plainDevice, triangles, 3, false);
+    const auto optimised = Build(optimisedDevice, triangles, 3, true);
+    plainDevice.ClearCalls();
+    optimisedDevice.ClearCalls();
+    plain->SubmitDraws(plainDevice);
+    optimised->SubmitDraws(optimisedDevice);
+    const auto before = ReadDrawnCalls(plainDevice, 3);
+    const auto after = ReadDrawnCalls(optimisedDevice, 3);
+
+    ASSERT_GE(after.size(), 2u);
+    ASSERT_EQ(before.size(), after.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(after[i].arguments.indexCount, before[i].arguments.indexCount);
+        EXPECT_EQ(after[i].arguments.firstIndex, before[i].arguments.firstIndex);
+        EXPECT_EQ(after[i].arguments.baseVertex, before[i].arguments.baseVertex);
+        EXPECT_EQ(Sorted(after[i].primitives), Sorted(before[i].primitives));
+        EXPECT_EQ(after[i].indices.front(), 0u);
+        EXPECT_TRUE(NumberedByFirstUse(after[i].indices));
+        EXPECT_LT(AverageCacheMissRatio(after[i].indices), 0.8 * AverageCacheMissRatio(before[i].indices));
+    }
+}
+
+TEST(IndexedVertexContainerBuilderTest, LineListsKeepTheirOrderAndAreNumberedByFirstUse) {
+    const std::vector<VertexPN> lines = {At(5, 5), At(6, 5), At(0, 0), At(5, 5), At(0, 0), At(6, 5), At(9, 9)};
+    RecordingDevice device;
+    const auto geometry = Build(device, lines, 2);
+    device.ClearCalls();
+    geometry->SubmitDraws(device);
+    const auto drawn = ReadDrawnCalls(device, 2);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_THAT(drawn[0].indices, ElementsAre(0u, 1u, 2u, 0u, 2u, 1u));
+    EXPECT_EQ(drawn[0].primitives, PrimitivesOf(lines, 2));
+}
+
+TEST(IndexedVertexContainerBuilderTest, RejectsPrimitiveSizesOtherThanLinesAndTriangles) {
+    for (const std::uint32_t size : {0u, 1u, 4u}) {
+        RecordingDevice device;
+        Builder::Container buffers;
+        EXPECT_THROW(Builder(device, buffers, size), std::invalid_argument) << size;
+        EXPECT_TRUE(device.Calls().empty());
+    }
+}
+
+TEST(IndexedVertexContainerBuilderTest, DestructorDeliversWithoutFinish) {
+    const auto triangles = GridTriangles(3);
+    RecordingDevice device;
+    Builder::Container buffers;
+    {
+        Builder builder(device, buffers);
+        builder.AddPrimitives(triangles);
+        EXPECT_TRUE(buffers.empty());
+    }
+    ASSERT_EQ(buffers.size(), 1u);
+    const auto geometry = std::make_shared<IndexedGeometry>(std::move(buffers), boundingbox<float, 3>(),
+                                                            VertexPNInputState(), std::string());
+    EXPECT_EQ(Sorted(DrawnPrimitives(device, *geometry, 3)), Sorted(PrimitivesOf(triangles, 3)));
+}
+
+TEST(IndexedVertexContainerBuilderTest, FinishTwiceDeliversOnce) {
+    RecordingDevice device;
+    Builder::Container buffers;
+    Builder builder(device, buffers);
+    builder.AddPrimitives(SeparateTriangles(2));
+    builder.Finish();
+    const std::size_t callsAfterFinish = device.Calls().size();
+    builder.Finish();
+    EXPECT_EQ(device.Calls().size(), callsAfterFinish);
+    EXPECT_EQ(buffers.size(), 1u);
+}
+
+TEST(IndexedVertexContainerBuilderTest, DeviceExceptionPassesThroughTheBuilderUntouched) {
+    RecordingDevice device;
+    device.SetMaxBufferSize(240);
+    device.ThrowFrom("CreateBuffer");
+    Builder::Container buffers;
+    EXPECT_THROW(
+        {
+            Builder builder(device, buffers);
+            builder.AddPrimitives(SeparateTriangles(4));  // the fourth triangle flushes
+        },
+        std::runtime_error);
+    EXPECT_EQ(device.CountOf("CreateBuffer"), 1u) << "the destructor must not flush while unwinding";
+}
+
+TEST(IndexedVertexContainerBuilderTest, DestroyedGeometryReleasesIndexThenVertexBufferOfEachBufferInOrder) {
+    RecordingDevice device;
+    device.SetMaxBufferSize(240);
+    auto geometry = Build(device, SeparateTriangles(4));
+    std::vector<std::string> created;
+    for (const RecordedCall& call : device.Calls())
+        if (call.operation == "CreateBuffer") created.push_back(IdText(call.result));
+    ASSERT_EQ(created.size(), 4u);  // vertex, index; vertex, index
+
+    device.ClearCalls();
+    geometry.reset();
+    std::vector<std::string> destroyed;
+    for (const RecordedCall& call : device.Calls()) {
+        EXPECT_EQ(call.operation, "DestroyBuffer");
+        destroyed.push_back(call.arguments);
+    }
+    EXPECT_THAT(destroyed, ElementsAre(created[1], created[0], created[3], created[2]));
+    EXPECT_EQ(device.LiveObjectCount(), 0u);
+}
+
+}  // namespace
+}  // namespace Korvex::Rendering::detail

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <Korvex/Math/KxTransformMatrix.h>
+
+namespace Korvex::Rendering {
+
+// Right-handed view space looking down -z; projections map the near plane to
+// depth 0 and the far plane to depth 1, the clip space the GL device uses.
+KxTransformMatrix MakeLookAt(const KxVector3d& eye, const KxVector3d& target, const KxVector3d& up);
+KxTransformMatrix MakePerspective(double fovYRadians, double aspect, double nearPlane, double farPlane);
+KxTransformMatrix MakeOrthographic(double left, double right, double bottom, double top, double nearPlane,
+                                   double farPlane);
+
+}  // namespace Korvex::Rendering

@@ -1,0 +1,127 @@
+#pragma once
+
+// The GL device's members, shared by the files that implement its parts.
+
+#include "EglContext.h"
+#include "GlApi.h"
+#include "GlDevice.h"
+#include "GlFormats.h"
+#include "GlFramebufferCache.h"
+#include "GlPipelineCache.h"
+#include "GlProgram.h"
+#include "GlStateShadow.h"
+#include "ObjectTable.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace Korvex::Rendering {
+
+namespace gl {
+
+struct GlBuffer {
+    GLuint name = 0;
+    std::uint32_t size = 0;
+    std::uint32_t usage = 0;
+};
+
+// A GPU image is a texture; a staging image (CPU-writable) is a
+// pixel-unpack buffer of tightly packed texels, uploaded by CopyImage.
+struct GlImage {
+    GLuint texture = 0;
+    GLuint stagingBuffer = 0;
+    GLenum target = GL_TEXTURE_2D;
+    std::uint32_t width = 1, height = 1, depth = 1;  // extents, at least 1
+    std::uint32_t levels = 1;
+    std::uint32_t usage = 0;
+    std::uint32_t formatCode = 0;
+    const ImageFormat* format = nullptr;
+    bool mapped = false;
+
+    bool IsStaging() const { return stagingBuffer != 0; }
+    std::size_t RowPitch() const { return std::size_t{width} * format->texelSize; }
+    std::size_t SlicePitch() const { return RowPitch() * height; }
+    std::size_t ByteSize() const { return SlicePitch() * depth; }
+};
+
+// Image views and buffer views are textures of their own.
+struct GlView {
+    GLuint texture = 0;
+};
+
+// Sampler ids share one GL sampler per distinct description.
+struct GlSampler {
+    std::uint64_t key = 0;
+};
+struct SharedSampler {
+    GLuint name = 0;
+    std::uint32_t users = 0;
+};
+
+struct GlLimits {
+    GLint maxTextureSize = 0;
+    GLint max3DTextureSize = 0;
+    GLint maxTextureBufferTexels = 0;
+    GLint textureBufferOffsetAlignment = 1;
+};
+
+}  // namespace gl
+
+struct GlDevice::State {
+    std::unique_ptr<gl::EglContext> context;
+    gl::GlLimits limits;
+    gl::GlStateShadow shadow;
+
+    gl::ObjectTable<gl::GlBuffer, BufferId> buffers;
+    gl::ObjectTable<gl::GlImage, ImageId> images;
+    gl::ObjectTable<gl::GlView, ImageViewId> views;
+    gl::ObjectTable<gl::GlSampler, SamplerId> samplers;
+    std::unordered_map<std::uint64_t, gl::SharedSampler> sharedSamplers;
+    gl::ObjectTable<gl::GlProgram, ProgramId> programs;
+    // Pipelines live behind pointers: the current one is held by address.
+    gl::ObjectTable<std::unique_ptr<gl::GlPipeline>, PipelineStateId> pipelines;
+    gl::GlPipelineCache appliedPipelines;
+    gl::GlFramebufferCache framebuffers;
+    GLuint emptyVertexArray = 0;  // draws without vertex buffers
+
+    // What BindDrawCall made current; draws skip while either is null.
+    gl::GlPipeline* currentPipeline = nullptr;
+    gl::GlFramebuffer* currentFramebuffer = nullptr;
+    gl::TargetIds currentTargets;
+    GLint currentStencilReference = 0;
+
+    std::string programLog;
+    std::vector<std::string> diagnostics;
+    std::uint64_t draws = 0;
+
+    void Report(std::string message);
+
+    void DeleteBuffer(gl::GlBuffer& buffer);
+    void DeleteImage(gl::GlImage& image);
+    void DeleteView(gl::GlView& view);
+    void ReleaseSampler(const gl::GlSampler& sampler);
+    void DeleteProgram(gl::GlProgram& program);
+    void DeletePipeline(gl::GlPipeline& pipeline);
+
+    bool ReadyToDraw() const { return currentPipeline != nullptr && currentFramebuffer != nullptr; }
+
+    // The framebuffer of a set of targets, made on first use; null and a
+    // report when a target is missing or cannot be rendered to.
+    gl::GlFramebuffer* AcquireFramebuffer(const gl::TargetIds& targets, const char* caller);
+    // Program, draw buffers and fixed-function state of a pipeline.
+    void ApplyPipeline(const gl::GlPipeline& pipeline);
+    // The pipeline's vertex array with the given buffers in its slots.
+    bool BindVertexInput(gl::GlPipeline& pipeline, const VertexBufferIds& vertexBuffers, BufferId indexBuffer,
+                         const char* caller);
+    void DrawIndexed(std::uint64_t instanceCount, const VertexBufferIds& vertexBuffers, BufferId indexBuffer,
+                     std::uint32_t indexFormat, std::uint32_t indexCount, std::uint32_t firstIndex,
+                     std::int32_t baseVertex, const char* caller);
+    // Depth alone when stencil is empty.
+    void ClearDepthStencil(ImageId colorTarget, ImageId depthTarget, float depth, std::optional<std::uint8_t> stencil,
+                           const char* caller);
+};
+
+}  // namespace Korvex::Rendering

@@ -1,0 +1,112 @@
+// The frame's passes and camera matrices, without a GL context.
+
+#include <Camera.h>
+#include <RenderPasses.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+
+namespace Korvex::Rendering {
+namespace {
+
+FrameTargets SomeTargets(bool probes) {
+    FrameTargets targets;
+    targets.color = ImageId::FromParts(1, 1);
+    targets.depthStencil = ImageId::FromParts(4, 1);
+    if (probes) {
+        targets.probeValue = ImageId::FromParts(2, 1);
+        targets.probeDepth = ImageId::FromParts(3, 1);
+    }
+    return targets;
+}
+
+TEST(FramePasses, TechniquesMapToTheirPasses) {
+    EXPECT_EQ(PassForTechnique(StringId("SimulationTechnique")), PassKind::Opaque);
+    EXPECT_EQ(PassForTechnique(StringId("CappedSimulationTechnique")), PassKind::Capped);
+    EXPECT_EQ(PassForTechnique(StringId("TransparentSimulationTechnique")), PassKind::Transparent);
+    EXPECT_EQ(PassForTechnique(StringId("ShadowTechnique")), std::nullopt);
+    EXPECT_EQ(PassForTechnique(StringId()), std::nullopt);
+}
+
+TEST(FramePasses, DefaultPassTestsDepthLessWithWritesAndLeavesStencilAlone) {
+    for (PassKind kind : {PassKind::Opaque, PassKind::Capped, PassKind::Transparent}) {
+        const RenderPassDesc pass = MakeRenderPass(SomeTargets(true), kind);
+        EXPECT_EQ(pass.cullMode, kCullNone);
+        EXPECT_EQ(pass.frontFace, kFrontFaceCounterClockwise);
+        EXPECT_EQ(pass.depthCompare, kCompareLess);
+        EXPECT_EQ(pass.depthWrite, 1);
+        EXPECT_EQ(pass.stencilCompareFront, kCompareAlways);
+        EXPECT_EQ(pass.stencilCompareBack, kCompareAlways);
+        for (std::uint32_t op : {pass.stencilFailOpFront, pass.stencilDepthFailOpFront, pass.stencilPassOpFront,
+                                 pass.stencilFailOpBack, pass.stencilDepthFailOpBack, pass.stencilPassOpBack})
+            EXPECT_EQ(op, kStencilKeep);
+        EXPECT_EQ(pass.blendMode, kind == PassKind::Transparent ? kBlendAlpha : kBlendOff);
+    }
+}
+
+TEST(FramePasses, TargetRecordsCarryImageWriteEnableAndFormat) {
+    const FrameTargets targets = SomeTargets(true);
+    const RenderPassDesc pass = MakeRenderPass(targets, PassKind::Opaque);
+    const struct {
+        RenderTarget target;
+        ImageId image;
+        std::uint32_t format;
+    } expected[] = {
+        {kTargetColor, targets.color, kFormatRgba8Unorm},
+        {kTargetProbeValue, targets.probeValue, kFormatR32Float},
+        {kTargetProbeDepth, targets.probeDepth, kFormatR32Float},
+        {kTargetUnused, ImageId::Null(), 0},
+        {kTargetDepthStencil, targets.depthStencil, kFormatDepth24Stencil8},
+    };
+    for (const auto& e : expected) {
+        const RenderTargetRecord record = pass.targets[e.target];
+        EXPECT_EQ(record.image, e.image) << "target " << e.target;
+        EXPECT_EQ(record.format, e.format) << "target " << e.target;
+        EXPECT_EQ(record.writeEnable, e.image.IsNull() ? 0u : 1u) << "target " << e.target;
+    }
+}
+
+TEST(FramePasses, AbsentProbeTargetsAreEmptyRecords) {
+    const RenderPassDesc pass = MakeRenderPass(SomeTargets(false), PassKind::Opaque);
+    for (RenderTarget target : {kTargetProbeValue, kTargetProbeDepth}) {
+        const RenderTargetRecord record = pass.targets[target];
+        EXPECT_TRUE(record.image.IsNull());
+        EXPECT_EQ(record.format, 0u);
+        EXPECT_EQ(record.writeEnable, 0u);
+    }
+}
+
+// Clip-space z/w of a view-space point.
+double DepthOf(const KxTransformMatrix& projection, double viewZ) {
+    const double z = projection.GetElement(2, 2, false) * viewZ + projection.GetElement(2, 3, false);
+    const double w = projection.GetElement(3, 2, false) * viewZ + projection.GetElement(3, 3, false);
+    return z / w;
+}
+
+TEST(FrameCamera, ProjectionsMapNearToZeroAndFarToOne) {
+    const KxTransformMatrix perspective = MakePerspective(1.0, 1.5, 0.5, 20.0);
+    EXPECT_NEAR(DepthOf(perspective, -0.5), 0.0, 1e-12);
+    EXPECT_NEAR(DepthOf(perspective, -20.0), 1.0, 1e-12);
+    const KxTransformMatrix orthographic = MakeOrthographic(-1, 1, -1, 1, 2.0, 10.0);
+    EXPECT_NEAR(DepthOf(orthographic, -2.0), 0.0, 1e-12);
+    EXPECT_NEAR(DepthOf(orthographic, -10.0), 1.0, 1e-12);
+    EXPECT_NEAR(DepthOf(orthographic, -6.0), 0.5, 1e-12);
+}
+
+TEST(FrameCamera, LookAtPutsTheTargetOnTheNegativeZAxis) {
+    const KxTransformMatrix view = MakeLookAt({3, 4, 5}, {3, 4, -5}, {0, 1, 0});
+    const std::array<double, 4> target{3, 4, -5, 1};
+    std::array<double, 4> seen{};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) seen[r] += view.GetElement(r, c, false) * target[c];
+    EXPECT_NEAR(seen[0], 0.0, 1e-12);
+    EXPECT_NEAR(seen[1], 0.0, 1e-12);
+    EXPECT_NEAR(seen[2], -10.0, 1e-12);
+    // Up stays up.
+    EXPECT_NEAR(view.GetElement(1, 1, false), 1.0, 1e-12);
+}
+
+}  // namespace
+}  // namespace Korvex::Rendering

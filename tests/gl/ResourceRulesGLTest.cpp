@@ -1,0 +1,214 @@
+// What the device accepts and rejects when creating, mapping, copying and
+// writing resources, and its bookkeeping of live objects.
+
+#include "GlTestSupport.h"
+
+namespace Korvex::Rendering::gltest {
+namespace {
+
+using ResourceRulesTest = GlDeviceTest;
+
+bool LastDiagnosticStartsWith(const GlDevice& device, const std::string& start) {
+    return !device.Diagnostics().empty() && device.Diagnostics().back().rfind(start, 0) == 0;
+}
+
+TEST_F(ResourceRulesTest, DeviceNamesItsRendererAndPlatform) {
+    EXPECT_FALSE(Device().Renderer().empty());
+    EXPECT_TRUE(Device().Platform() == "device" || Device().Platform() == "surfaceless") << Device().Platform();
+    EXPECT_EQ(Device().GetMaxBufferSize(), 256u << 20);
+}
+
+TEST_F(ResourceRulesTest, ImageDescriptionsAreCheckedBeforeAnythingIsMade) {
+    constexpr std::uint32_t kSampled = kImageUsageSampled | kImageUsageCopyDestination;
+    const struct {
+        ImageDesc desc;
+        bool accepted;
+        ImageInfo info;
+    } cases[] = {
+        {{256, 0, 0, kFormatRgba8Unorm, 1, 1, kSampled}, true, {256, 1}},
+        {{8, 4, 0, kFormatR32Float, 1, 1, kSampled}, true, {8, 4}},
+        {{8, 4, 2, kFormatRgba32Float, 1, 1, kSampled}, true, {8, 4}},
+        {{8, 4, 2, kFormatR32Float, 1, 1, kImageUsageCpuWrite | kImageUsageCopySource}, true, {8, 4}},
+        {{8, 8, 0, kFormatDepth24Stencil8, 1, 1, kImageUsageDepthStencilTarget}, true, {8, 8}},
+        {{8, 8, 0, kFormatR32Float, 4, 1, kSampled}, true, {8, 8}},
+        {{8, 8, 0, 12, 1, 1, kSampled}, false, {}},                               // unknown format
+        {{8, 8, 0, kFormatRgb32Float, 1, 1, kSampled}, false, {}},                // a vertex format
+        {{0, 8, 0, kFormatR32Float, 1, 1, kSampled}, false, {}},                  // no width
+        {{8, 0, 2, kFormatR32Float, 1, 1, kSampled}, false, {}},                  // depth without height
+        {{8, 8, 0, kFormatR32Float, 1, 4, kSampled}, false, {}},                  // arrays
+        {{8, 8, 0, kFormatR32Float, 5, 1, kSampled}, false, {}},                  // more levels than sizes
+        {{8, 8, 0, kFormatR32Float, 1, 1, 0}, false, {}},                         // no usage
+        {{8, 8, 0, kFormatR32Float, 1, 1, 2}, false, {}},                         // unknown usage bit
+        {{8, 8, 0, kFormatR32Float, 1, 1, kImageUsageCpuWrite | kImageUsageSampled}, false, {}},
+        {{8, 8, 2, kFormatR32Float, 1, 1, kImageUsageColorTarget}, false, {}},    // 3D target
+        {{8, 8, 0, kFormatDepth24Stencil8, 1, 1, kImageUsageColorTarget}, false, {}},
+        {{8, 8, 0, kFormatRgba8Unorm, 1, 1, kImageUsageDepthStencilTarget}, false, {}},
+        {{1u << 20, 1, 0, kFormatR32Float, 1, 1, kSampled}, false, {}},          // beyond GL's limit
+    };
+    for (const auto& c : cases) {
+        GpuHandle<ImageTag> image(Device(), Device().CreateImage(c.desc));
+        EXPECT_EQ(!image.IsNull(), c.accepted) << c.desc.width << "x" << c.desc.height << "x" << c.desc.depth
+                                                << " format " << c.desc.format << " usage " << c.desc.usage;
+        if (c.accepted) {
+            EXPECT_EQ(Device().GetImageInfo(image.Get()).width, c.info.width);
+            EXPECT_EQ(Device().GetImageInfo(image.Get()).height, c.info.height);
+        } else {
+            EXPECT_TRUE(LastDiagnosticStartsWith(Device(), "GlDevice::CreateImage(): "));
+        }
+    }
+}
+
+TEST_F(ResourceRulesTest, BufferAndSamplerDescriptionsAreChecked) {
+    EXPECT_TRUE(Device().CreateBuffer({16, 0}, nullptr).IsNull());
+    EXPECT_TRUE(Device().CreateBuffer({16, 8}, nullptr).IsNull());
+    EXPECT_TRUE(Device().CreateBuffer({Device().GetMaxBufferSize() + 1, kBufferUsageVertex}, nullptr).IsNull());
+    EXPECT_TRUE(LastDiagnosticStartsWith(Device(), "GlDevice::CreateBuffer(): "));
+    GpuHandle<BufferTag> empty(Device(), Device().CreateBuffer({0, kBufferUsageShaderRead}, nullptr));
+    EXPECT_FALSE(empty.IsNull()) << "an empty list still gets a buffer";
+    GpuHandle<ImageViewTag> emptyView(Device(), Device().CreateBufferView(empty.Get(), kFormatR32Uint, 0, 0));
+    EXPECT_FALSE(emptyView.IsNull());
+
+    GpuHandle<BufferTag> vertices(Device(), Device().CreateBuffer({16, kBufferUsageVertex}, nullptr));
+    EXPECT_TRUE(Device().CreateBufferView(vertices.Get(), kFormatR32Uint, 0, 4).IsNull()) << "not shader-readable";
+    const float data[4] = {};
+    Device().ClearDiagnostics();
+    Device().UpdateBuffer(vertices.Get(), 0, sizeof(data), data);
+    EXPECT_TRUE(LastDiagnosticStartsWith(Device(), "GlDevice::UpdateBuffer(): ")) << "not made for updates";
+    GpuHandle<BufferTag> constants(Device(), Device().CreateBuffer({16, kBufferUsageConstant | kBufferUsageDynamic}, nullptr));
+    Device().ClearDiagnostics();
+    Device().UpdateBuffer(constants.Get(), 0, sizeof(data), data);
+    EXPECT_TRUE(Device().Diagnostics().empty());
+    Device().UpdateBuffer(constants.Get(), 4, sizeof(data), data);
+    EXPECT_TRUE(LastDiagnosticStartsWith(Device(), "GlDevice::UpdateBuffer(): ")) << "past the end";
+
+    EXPECT_TRUE(Device().CreateSampler({1, kAddressClamp}).IsNull());
+    EXPECT_TRUE(Device().CreateSampler({kFilterLinear, 5}).IsNull());
+    GpuHandle<SamplerTag> sampler(Device(), Device().CreateSampler({kFilterNearest, kAddressRepeat}));
+    EXPECT_FALSE(sampler.IsNull());
+}
+
+TEST_F(ResourceRulesTest, OnlyStagingImagesMapAndTheyReportTightPitches) {
+    GpuHandle<ImageTag> staging(Device(), Device().CreateImage({5, 3, 2, kFormatRgba32Float, 1, 1,
+                                                                kImageUsageCpuWrite | kImageUsageCopySource}));
+    GpuHandle<ImageTag> gpu(Device(), Device().CreateImage({5, 3, 2, kFormatRgba32Float, 1, 1,
+                                                            kImageUsageSampled | kImageUsageCopyDestination}));
+    EXPECT_EQ(Device().MapImage(gpu.Get(), 0, kMapWrite).data, nullptr);
+    EXPECT_EQ(Device().MapImage(staging.Get(), 1, kMapWrite).data, nullptr) << "subresource 1";
+    EXPECT_EQ(Device().MapImage(staging.Get(), 0, 2).data, nullptr) << "mode 2";
+    const MappedImage mapped = Device().MapImage(staging.Get(), 0, kMapWrite);
+    ASSERT_NE(mapped.data, nullptr);
+    EXPECT_EQ(mapped.rowPitch, 5u * 16u);
+    EXPECT_EQ(mapped.slicePitch, 5u * 16u * 3u);
+    EXPECT_EQ(Device().MapImage(staging.Get(), 0, kMapWrite).data, nullptr) << "already mapped";
+    std::vector<float> texels(5 * 3 * 2 * 4);
+    for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = float(i);
+    std::memcpy(mapped.data, texels.data(), texels.size() * sizeof(float));
+
+    Device().ClearDiagnostics();
+    Device().CopyImage(staging.Get(), gpu.Get());
+    EXPECT_TRUE(LastDiagnosticStartsWith(Device(), "GlDevice::CopyImage(): ")) << "copied while mapped";
+    Device().UnmapImage(staging.Get(), 0);
+    Device().CopyImage(staging.Get(), gpu.Get());
+    EXPECT_EQ(Device().ReadFloats(gpu.Get()), texels);
+    EXPECT_TRUE(Device().CreateImageView(staging.Get(), {}).IsNull()) << "staging images have no view";
+    ImageViewDesc notWhole;
+    notWhole.reserved[0] = 1;
+    EXPECT_TRUE(Device().CreateImageView(gpu.Get(), notWhole).IsNull());
+}
+
+TEST_F(ResourceRulesTest, CopiesNeedMatchingImagesMadeForCopying) {
+    const auto make = [&](std::uint32_t width, std::uint32_t format, std::uint32_t usage) {
+        return GpuHandle<ImageTag>(Device(), Device().CreateImage({width, 4, 0, format, 1, 1, usage}));
+    };
+    constexpr std::uint32_t kStaging = kImageUsageCpuWrite | kImageUsageCopySource;
+    auto staging = make(4, kFormatR32Float, kStaging);
+    auto destination = make(4, kFormatR32Float, kImageUsageCopyDestination | kImageUsageSampled);
+    auto wider = make(8, kFormatR32Float, kImageUsageCopyDestination);
+    auto otherFormat = make(4, kFormatRgba8Unorm, kImageUsageCopyDestination);
+    auto notDestination = make(4, kFormatR32Float, kImageUsageSampled);
+    auto otherStaging = make(4, kFormatR32Float, kStaging);
+    for (ImageId target : {wider.Get(), otherFormat.Get(), notDestination.Get(), otherStaging.Get()}) {
+        Device().ClearDiagnostics();
+        Device().CopyImage(staging.Get(), target);
+        EXPECT_TRUE(LastDiagnosticStartsWith(Device(), "GlDevice::CopyImage(): "));
+    }
+    Device().ClearDiagnostics();
+    Device().CopyImage(staging.Get(), destination.Get());
+    EXPECT_TRUE(Device().Diagnostics().empty());
+}
+
+TEST_F(ResourceRulesTest, WritesStayInsideTheirRegion) {
+    GpuHandle<ImageTag> volume(Device(), Device().CreateImage({4, 3, 2, kFormatR32Float, 1, 1, kImageUsageSampled}));
+    std::vector<float> zeros(4 * 3 * 2, 0.0f);
+    ASSERT_TRUE(Device().WriteImage(volume.Get(), {}, zeros.data(), zeros.size() * sizeof(float)));
+    const float block[4] = {1, 2, 3, 4};
+    SubImage region;
+    region.x = 2;
+    region.y = 1;
+    region.z = 1;
+    region.width = 2;
+    region.height = 2;
+    region.depth = 1;
+    ASSERT_TRUE(Device().WriteImage(volume.Get(), region, block, sizeof(block)));
+    std::vector<float> expected = zeros;
+    expected[(1 * 3 + 1) * 4 + 2] = 1;
+    expected[(1 * 3 + 1) * 4 + 3] = 2;
+    expected[(1 * 3 + 2) * 4 + 2] = 3;
+    expected[(1 * 3 + 2) * 4 + 3] = 4;
+    EXPECT_EQ(Device().ReadFloats(volume.Get()), expected);
+
+    SubImage outside = region;
+    outside.x = 3;
+    EXPECT_FALSE(Device().WriteImage(volume.Get(), outside, block, sizeof(block)));
+    SubImage empty = region;
+    empty.depth = 0;
+    EXPECT_FALSE(Device().WriteImage(volume.Get(), empty, block, sizeof(block)));
+    SubImage level1 = region;
+    level1.mipLevel = 1;
+    EXPECT_FALSE(Device().WriteImage(volume.Get(), level1, block, sizeof(block))) << "one level only";
+    EXPECT_FALSE(Device().WriteImage(volume.Get(), region, block, sizeof(block) - 1));
+    EXPECT_FALSE(Device().WriteImage(volume.Get(), region, nullptr, sizeof(block)));
+    EXPECT_EQ(Device().ReadFloats(volume.Get()), expected) << "rejected writes change nothing";
+}
+
+TEST_F(ResourceRulesTest, LiveObjectCountFollowsCreationAndDestruction) {
+    EXPECT_EQ(Device().LiveObjectCount(), 0u);
+    const BufferId buffer = Device().CreateBuffer({16, kBufferUsageShaderRead}, nullptr);
+    const ImageViewId bufferView = Device().CreateBufferView(buffer, kFormatR32Uint, 0, 4);
+    const ImageId image = Device().CreateImage({4, 4, 0, kFormatRgba8Unorm, 1, 1, kImageUsageSampled});
+    const ImageViewId view = Device().CreateImageView(image, {});
+    const SamplerId sampler = Device().CreateSampler({});
+    const SamplerId sameSampler = Device().CreateSampler({});
+    EXPECT_EQ(Device().LiveObjectCount(), 6u);
+    // A view outlives its image and a buffer view its buffer.
+    Device().DestroyImage(image);
+    Device().DestroyBuffer(buffer);
+    EXPECT_EQ(Device().LiveObjectCount(), 4u);
+    for (int twice = 0; twice < 2; ++twice) {
+        Device().DestroyImageView(view);
+        Device().DestroyImageView(bufferView);
+        Device().DestroySampler(sampler);
+        Device().DestroySampler(sameSampler);
+    }
+    EXPECT_EQ(Device().LiveObjectCount(), 0u);
+}
+
+TEST(GlDeviceLifetime, DeviceReleasesWhatIsStillAliveWhenDestroyed) {
+    std::string error;
+    std::unique_ptr<GlDevice> device = GlDevice::Create(&error);
+    ASSERT_NE(device, nullptr) << error;
+    device->CreateBuffer({64, kBufferUsageVertex}, nullptr);
+    const ImageId image = device->CreateImage({4, 4, 0, kFormatRgba8Unorm, 1, 1, kImageUsageColorTarget});
+    device->CreateImageView(image, {});
+    device->CreateSampler({});
+    EXPECT_EQ(device->LiveObjectCount(), 4u);
+    device.reset();
+
+    // A second device afterwards works from a clean start.
+    device = GlDevice::Create(&error);
+    ASSERT_NE(device, nullptr) << error;
+    EXPECT_EQ(device->LiveObjectCount(), 0u);
+}
+
+}  // namespace
+}  // namespace Korvex::Rendering::gltest

@@ -1,0 +1,390 @@
+// Line meshes drawn on llvmpipe through the host's offscreen frame. Each test
+// says what the picture must show; a failed test leaves its colour target as
+// <suite>.<test>.png in the test's working directory.
+
+#include "meshes/line/LineGridMesh.h"
+
+#include <Camera.h>
+#include <GlDevice.h>
+#include <Korvex/Rendering/Simulation/GeometryBuilder.h>
+#include <Korvex/Rendering/Simulation/Simulation.h>
+#include <OffscreenFrame.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Korvex::Rendering {
+namespace {
+
+using Point = std::array<float, 3>;
+using Rgba = std::array<std::uint8_t, 4>;
+using Box = boundingbox<float, 3>;
+
+constexpr std::uint32_t kSize = 64;
+constexpr Rgba kBlack = {0, 0, 0, 255};
+constexpr Rgba kLineColor = {51, 204, 102, 255};
+
+// A segment in pixel coordinates (x right, y up, pixel centres at +0.5).
+struct PixelSegment {
+    double x0, y0, x1, y1;
+};
+
+double DistanceToSegment(const PixelSegment& s, double x, double y) {
+    const double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
+    const double t = std::clamp(((x - s.x0) * dx + (y - s.y0) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    return std::hypot(s.x0 + t * dx - x, s.y0 + t * dy - y);
+}
+
+// Lines through pixel centres at columns and rows 16, 32 and 48, each from
+// 8 to 56 pixels along; in model units of the unit square that fills the frame.
+std::vector<PixelSegment> GridLinePixels() {
+    std::vector<PixelSegment> lines;
+    for (double c : {16.5, 32.5, 48.5}) {
+        lines.push_back({c, 8, c, 56});
+        lines.push_back({8, c, 56, c});
+    }
+    return lines;
+}
+
+std::vector<PixelSegment> Shifted(std::vector<PixelSegment> lines, double dx) {
+    for (PixelSegment& s : lines) {
+        s.x0 += dx;
+        s.x1 += dx;
+    }
+    return lines;
+}
+
+class LineMeshGLTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        device_ = GlDevice::Create(&error);
+        ASSERT_NE(device_, nullptr) << error;
+        MakeFrame({0, 0, 0, 1});
+        mesh_ = CreateLineGridMesh(*device_);
+        // The unit square fills the frame; z = 0 lies at depth 0.5.
+        view_ = MakeLookAt({0, 0, 5}, {0, 0, 0}, {0, 1, 0});
+        projection_ = MakeOrthographic(0, 1, 0, 1, 1, 9);
+    }
+
+    void TearDown() override {
+        if (frame_ != nullptr && HasFailure()) SaveColor();
+        mesh_.reset();
+        frame_.reset();
+        if (device_ != nullptr) {
+            EXPECT_EQ(device_->LiveObjectCount(), 0u) << "objects left alive";
+            // Nothing the device rejected or GL complained about.
+            for (const std::string& message : device_->Diagnostics()) ADD_FAILURE() << message;
+        }
+    }
+
+    void MakeFrame(const std::array<float, 4>& background) {
+        FrameDesc desc;
+        desc.width = kSize;
+        desc.height = kSize;
+        desc.background = background;
+        std::string error;
+        frame_ = OffscreenFrame::Create(*device_, desc, &error);
+        ASSERT_NE(frame_, nullptr) << error;
+    }
+
+    std::shared_ptr<IGeometry> Lines(const std::vector<std::array<Point, 2>>& segments) {
+        std::vector<VertexPN> vertices;
+        Box box;
+        for (const auto& segment : segments)
+            for (const Point& p : segment) {
+                vertices.push_back({{p[0], p[1], p[2]}, {0, 0, 1}});
+                box.Add(p);
+            }
+        return BuildLineGeometry(*device_, vertices, box);
+    }
+    // Pixel segments as model lines at depth z, for the unit-square camera.
+    std::shared_ptr<IGeometry> PixelLines(const std::vector<PixelSegment>& pixels, float z = 0.0f) {
+        std::vector<std::array<Point, 2>> segments;
+        for (const PixelSegment& s : pixels)
+            segments.push_back({Point{float(s.x0 / kSize), float(s.y0 / kSize), z},
+                                Point{float(s.x1 / kSize), float(s.y1 / kSize), z}});
+        return Lines(segments);
+    }
+    std::shared_ptr<IScalarGrid> Values(std::size_t nx, std::size_t ny, std::size_t nz, std::vector<float> values) {
+        std::shared_ptr<IScalarGrid> grid = CreateScalarGrid(*device_);
+        EXPECT_TRUE(grid->SetValues(nx, ny, nz, values));
+        return grid;
+    }
+    std::shared_ptr<IVectorGrid> Displacements(std::size_t nx, std::size_t ny, std::size_t nz,
+                                               std::vector<Vector3f> vectors) {
+        std::shared_ptr<IVectorGrid> grid = CreateVectorGrid(*device_);
+        EXPECT_TRUE(grid->SetVectors(nx, ny, nz, vectors));
+        return grid;
+    }
+    std::shared_ptr<IVectorGrid> UniformDisplacements(Vector3f vector) {
+        return Displacements(2, 2, 2, std::vector<Vector3f>(8, vector));
+    }
+
+    // The grid lines over constant values in the unit square.
+    void SetUpGrid(std::shared_ptr<IVectorGrid> displacements = nullptr,
+                   const std::vector<PixelSegment>& lines = GridLinePixels()) {
+        mesh_->SetGeometry(PixelLines(lines));
+        mesh_->SetGrids(Values(2, 2, 2, std::vector<float>(8, 0.5f)), std::move(displacements),
+                        Box({0, 0, -0.5f}, {1, 1, 0.5f}));
+        const std::uint8_t rgba[] = {kLineColor[0], kLineColor[1], kLineColor[2], kLineColor[3]};
+        mesh_->SetColor(rgba);
+    }
+
+    std::size_t Render() {
+        mesh_->SetViewProjection(view_, projection_);
+        frame_->Clear();
+        IRenderable* const renderables[] = {mesh_.get()};
+        const std::size_t drawn = frame_->Draw(renderables);
+        color_ = frame_->ReadColor();
+        return drawn;
+    }
+
+    Rgba ColorAt(std::uint32_t x, std::uint32_t y) const {
+        Rgba texel;
+        std::copy_n(&color_[(std::size_t{y} * kSize + x) * 4], 4, texel.begin());
+        return texel;
+    }
+
+    // Pixels whose centre lies on a line (away from its ends) have the line
+    // colour; pixels more than one pixel from every line keep the background.
+    // In between, rasterisation may go either way. Colour channels may be
+    // off by `tolerance` (blending rounds).
+    void ExpectOnlyLines(const std::vector<PixelSegment>& lines, const Rgba& lineColor, const Rgba& background,
+                         int tolerance = 0) {
+        const auto near = [&](const Rgba& a, const Rgba& b) {
+            for (std::size_t i = 0; i < 3; ++i)
+                if (std::abs(int(a[i]) - int(b[i])) > tolerance) return false;
+            return true;
+        };
+        int missing = 0, stray = 0;
+        for (std::uint32_t y = 0; y < kSize; ++y)
+            for (std::uint32_t x = 0; x < kSize; ++x) {
+                const double cx = x + 0.5, cy = y + 0.5;
+                double nearest = 1e9;
+                bool onInterior = false;
+                for (const PixelSegment& s : lines) {
+                    const double d = DistanceToSegment(s, cx, cy);
+                    nearest = std::min(nearest, d);
+                    const bool awayFromEnds =
+                        std::hypot(cx - s.x0, cy - s.y0) > 1.0 && std::hypot(cx - s.x1, cy - s.y1) > 1.0;
+                    if (d < 0.01 && awayFromEnds) onInterior = true;
+                }
+                const Rgba texel = ColorAt(x, y);
+                if (onInterior && !near(texel, lineColor) && missing++ < 5)
+                    ADD_FAILURE() << "no line at (" << x << ", " << y << ")";
+                if (nearest > 1.0 && !near(texel, background) && stray++ < 5)
+                    ADD_FAILURE() << "stray colour at (" << x << ", " << y << ")";
+            }
+        EXPECT_EQ(missing, 0) << "line pixels missing";
+        EXPECT_EQ(stray, 0) << "pixels drawn away from the lines";
+    }
+
+    // z/w of a model point under the current camera (the model transform is identity).
+    double Depth(double x, double y, double z) const {
+        const KxTransformMatrix clip = projection_ * view_;
+        double row[4];
+        for (int r = 0; r < 4; ++r)
+            row[r] = clip.GetElement(r, 0, false) * x + clip.GetElement(r, 1, false) * y +
+                     clip.GetElement(r, 2, false) * z + clip.GetElement(r, 3, false);
+        return row[2] / row[3];
+    }
+
+    void SaveColor() const {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(info->test_suite_name()) + "." + info->name() + ".png";
+        std::replace(name.begin(), name.end(), '/', '_');
+        std::string error;
+        if (frame_->WriteColorPng(name, &error))
+            std::cerr << "actual image: " << name << "\n";
+        else
+            std::cerr << error << "\n";
+    }
+
+    std::unique_ptr<GlDevice> device_;
+    std::unique_ptr<OffscreenFrame> frame_;
+    std::unique_ptr<ILineGridMesh> mesh_;
+    KxTransformMatrix view_;
+    KxTransformMatrix projection_;
+    std::vector<std::uint8_t> color_;
+};
+
+TEST_F(LineMeshGLTest, GridLinesAppearInTheMeshColourAndNowhereElse) {
+    SetUpGrid();
+    EXPECT_EQ(Render(), 1u);
+    ExpectOnlyLines(GridLinePixels(), kLineColor, kBlack);
+}
+
+// Plain lines are clipped per fragment; patches are also dropped whole when
+// both ends lie behind the plane, and clip along the undisplaced line.
+TEST_F(LineMeshGLTest, ClipPlaneRemovesTheLinesOnItsNegativeSide) {
+    for (const bool patches : {false, true}) {
+        SCOPED_TRACE(patches ? "patches" : "plain lines");
+        SetUpGrid(patches ? UniformDisplacements({0, 0, 0}) : nullptr);
+        mesh_->SetDeformation(patches ? 1.0f : 0.0f);
+        const ClipPlane keepRightHalf{1, 0, 0, -0.5f};
+        mesh_->SetClipPlanes({&keepRightHalf, 1});
+        Render();
+
+        std::vector<PixelSegment> kept;
+        for (const PixelSegment& s : GridLinePixels()) {
+            if (s.x0 == s.x1 && s.x0 < 32) continue;
+            kept.push_back({std::max(s.x0, 32.0), s.y0, s.x1, s.y1});
+        }
+        ExpectOnlyLines(kept, kLineColor, kBlack);
+    }
+}
+
+// A displacement of 0.25 model units along x, scaled by the deformation,
+// moves every line by 0.25 * deformation * 64 pixels.
+TEST_F(LineMeshGLTest, ConstantDisplacementMovesTheLinesByDeformationTimesDisplacement) {
+    for (const float deformation : {0.5f, -0.5f}) {
+        SCOPED_TRACE(deformation);
+        SetUpGrid(UniformDisplacements({0.25f, 0, 0}));
+        mesh_->SetDeformation(deformation);
+        Render();
+        ExpectOnlyLines(Shifted(GridLinePixels(), 0.25 * deformation * kSize), kLineColor, kBlack);
+    }
+}
+
+// Where a displaced line bends shows where its tessellated vertices are. The
+// displacement is along z, so it shows in the probe depth: each vertex takes
+// the displacement sampled at its place and the depth between two vertices
+// is interpolated linearly. With the line filling the frame and 64 segments,
+// every segment spans one pixel, and a pixel's depth is the mean of its two
+// vertices'. The field is irregular from texel to texel, so the depth along
+// the line tells 64 segments apart from 1, 32, 63, 65 or 200 (checked below,
+// on the predictions themselves).
+TEST_F(LineMeshGLTest, LongLinesAreSplitIntoAtMost64SegmentsAndShortOnesIntoOne) {
+    struct Case {
+        const char* what;
+        Box box;                   // of the grids
+        std::size_t texels;        // along x
+        std::vector<float> field;  // z displacement per texel
+        int segments;
+        std::vector<int> alternatives;
+    };
+    std::vector<float> irregular(64);
+    for (std::size_t j = 0; j < 64; ++j) irregular[j] = float((j * j * 7) % 64) / 64.0f;
+    std::vector<float> peak(65, 0.0f);
+    peak[32] = 1.0f;
+    const Case cases[] = {
+        // Cells of 0.01 along z: 200 cells along the 2-unit line, clamped to 64.
+        {"cells of 0.01", Box({-1, -1, -0.005f}, {1, 1, 0.005f}), 64, irregular, 64, {1, 32, 63, 65, 200}},
+        // Cells of 200 / 65 along x, more than the line is long: one segment
+        // across the peak of the field at the line's middle.
+        {"cells longer than the line", Box({-100, -5, -5}, {100, 5, 5}), 65, peak, 1, {2, 64}},
+    };
+    projection_ = MakeOrthographic(-1, 1, -1, 1, 1, 9);
+    const double y = 1.0 / 64.0;  // the centre of pixel row 32
+
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        std::vector<Vector3f> vectors;
+        for (float dz : test.field) vectors.push_back({0, 0, dz});
+        mesh_->SetGeometry(Lines({{Point{-1, float(y), 0}, Point{1, float(y), 0}}}));
+        mesh_->SetGrids(Values(1, 1, 1, {0.0f}), Displacements(test.texels, 1, 1, vectors), test.box);
+        mesh_->SetDeformation(1.0f);
+        Render();
+        const std::vector<float> depth = frame_->ReadProbeDepth();
+        ASSERT_EQ(depth.size(), std::size_t{kSize} * kSize);
+
+        // The displacement the clamped, linearly filtered texture gives at u.
+        const auto sampled = [&](double u) {
+            const double t = std::clamp(u * double(test.texels) - 0.5, 0.0, double(test.texels - 1));
+            const std::size_t j = std::min(std::size_t(t), test.texels - 2);
+            return test.field[j] + (t - double(j)) * (test.field[j + 1] - test.field[j]);
+        };
+        // Depth at each pixel of row 32 for a line cut into n equal segments.
+        const auto predicted = [&](int n) {
+            const double width = double(test.box.max[0]) - test.box.min[0];
+            const double u0 = (-1.0 - test.box.min[0]) / width, u1 = (1.0 - test.box.min[0]) / width;
+            std::vector<double> pixels;
+            for (std::uint32_t k = 0; k < kSize; ++k) {
+                const double s = (k + 0.5) / kSize * n;  // position along the line, in segments
+                const int i = std::min(int(s), n - 1);
+                const double a = double(i) / n, b = double(i + 1) / n, f = s - i;
+                const double dz = (1 - f) * sampled(u0 + a * (u1 - u0)) + f * sampled(u0 + b * (u1 - u0));
+                pixels.push_back(Depth(-1.0 + (k + 0.5) / 32.0, y, dz));
+            }
+            return pixels;
+        };
+        const auto maxDifference = [](const std::vector<double>& a, const std::vector<double>& b) {
+            double m = 0;
+            for (std::size_t k = 0; k < a.size(); ++k) m = std::max(m, std::abs(a[k] - b[k]));
+            return m;
+        };
+
+        // Filtering weights are 8-bit fractions on llvmpipe: up to 1/512 of a
+        // texel step, a few 1e-4 in depth here.
+        constexpr double kTolerance = 1e-3;
+        const std::vector<double> expected = predicted(test.segments);
+        for (int n : test.alternatives)
+            ASSERT_GT(maxDifference(predicted(n), expected), 10 * kTolerance) << n << " segments look alike";
+        for (std::uint32_t k = 0; k < kSize; ++k)
+            EXPECT_NEAR(depth[32 * kSize + k], expected[k], kTolerance) << "pixel " << k;
+    }
+}
+
+// The value probe holds the scalar sampled where the line passes, the depth
+// probe z/w; both keep their cleared values elsewhere.
+TEST_F(LineMeshGLTest, ProbeTargetsHoldTheSampledValueAndDepthOnLinePixels) {
+    for (const bool patches : {false, true}) {
+        SCOPED_TRACE(patches ? "patches" : "plain lines");
+        // Values 0 and 1 at texel centres x = 0.25 and 0.75, clamped beyond.
+        mesh_->SetGeometry(PixelLines({PixelSegment{0, 32.5, 64, 32.5}}, 0.25f));
+        mesh_->SetGrids(Values(2, 1, 1, {0.0f, 1.0f}), patches ? UniformDisplacements({0, 0, 0}) : nullptr,
+                        Box({0, 0, -0.5f}, {1, 1, 0.5f}));
+        mesh_->SetDeformation(patches ? 1.0f : 0.0f);
+        Render();
+        const std::vector<float> values = frame_->ReadProbeValue();
+        const std::vector<float> depths = frame_->ReadProbeDepth();
+        ASSERT_EQ(values.size(), std::size_t{kSize} * kSize);
+
+        for (std::uint32_t x = 1; x + 1 < kSize; ++x) {
+            const double u = (x + 0.5) / kSize;
+            // 8-bit filtering weights: within 1/256 of the exact blend.
+            EXPECT_NEAR(values[32 * kSize + x], std::clamp((u - 0.25) * 2.0, 0.0, 1.0), 1.0 / 256) << "pixel " << x;
+            EXPECT_NEAR(depths[32 * kSize + x], Depth(u, 32.5 / kSize, 0.25), 1e-5) << "pixel " << x;
+        }
+        for (std::uint32_t row : {0u, 30u, 34u, 63u}) {
+            EXPECT_TRUE(std::isnan(values[row * kSize + 20])) << "row " << row;
+            EXPECT_EQ(depths[row * kSize + 20], 1.0f) << "row " << row;
+        }
+    }
+}
+
+TEST_F(LineMeshGLTest, AlphaBelowOneIsBlendedOverWhatIsBehind) {
+    MakeFrame({0, 0, 1, 1});
+    // Lines that do not cross, so that no pixel is blended twice.
+    std::vector<PixelSegment> columns = GridLinePixels();
+    std::erase_if(columns, [](const PixelSegment& s) { return s.x0 != s.x1; });
+    SetUpGrid(nullptr, columns);
+    const std::uint8_t red[] = {255, 0, 0, 255};
+    mesh_->SetColor(red);
+    mesh_->SetAlpha(0.5f);
+    EXPECT_EQ(Render(), 1u) << "drawn in the transparent pass";
+    // Half red over blue; unorm rounding may go either way.
+    ExpectOnlyLines(columns, {128, 0, 128, 255}, {0, 0, 255, 255}, 1);
+}
+
+TEST_F(LineMeshGLTest, EveryProgramVariantLinks) {
+    for (std::uint64_t planes = 0; planes <= 8; ++planes)
+        for (int flags = 0; flags < 8; ++flags) {
+            const LineGridMesh::ProgramKey key{planes, (flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0};
+            GpuHandle<ProgramTag> program(*device_, device_->CreateProgram(key.BuildSources()));
+            EXPECT_FALSE(program.IsNull()) << planes << " planes, flags " << flags << ": "
+                                           << device_->LastProgramLog();
+        }
+}
+
+}  // namespace
+}  // namespace Korvex::Rendering

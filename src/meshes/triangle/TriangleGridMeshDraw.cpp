@@ -1,0 +1,93 @@
+#include "core/CacheKey.h"
+#include "core/VariantCache.h"
+#include "meshes/triangle/TriangleGridMesh.h"
+#include "meshes/triangle/TriangleProgram.h"
+
+#include <Korvex/Rendering/Gpu/Utilities.h>
+#include <Korvex/Rendering/Simulation/ColorMaps.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Korvex::Rendering {
+
+namespace {
+
+// Below this the displacement is not worth tessellating, and caps stay exact.
+constexpr float kDeformationThreshold = 0.0001f;
+
+// Resource slots of the templates.
+constexpr std::size_t kDeformationTextureSlot = 1;
+constexpr std::size_t kValueTextureSlot = 2;
+constexpr std::size_t kGradientTextureSlot = 3;
+
+}  // namespace
+
+void TriangleGridMesh::DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCallDesc& drawCall,
+                                     ResourceCache& cache, void*) {
+    if (!geometry_ || !scalarGrid_) return;
+    if (!gradient_.IsInstalled()) SetColorMap(GetRgbaColorMap(ColorMaps::Viridis));
+    UpdateDrawConstants(gpu, drawCall.targets[kTargetDepthStencil]);
+    // Both faces always: the cap count tells them apart, the shading does not.
+    state.cullMode = kCullNone;
+    if (capping_ && planeCount_ > 0 && std::abs(constants_.deformation) < kDeformationThreshold)
+        DrawCapped(gpu, state, drawCall, cache);
+    else
+        DrawPass(gpu, state, drawCall, cache, constants_, planeCount_, false, *geometry_);
+}
+
+void TriangleGridMesh::UpdateDrawConstants(IGpu& gpu, ImageId depthTarget) {
+    const ImageInfo target = gpu.GetImageInfo(depthTarget);
+    constants_.pixel_size_min_cell_size[0] = static_cast<float>(2.0 / target.width);
+    constants_.pixel_size_min_cell_size[1] = static_cast<float>(2.0 / target.height);
+
+    std::array<std::size_t, 3> samples = scalarGrid_->GetTexture().dimensions;
+    if (vectorGrid_) {
+        const std::array<std::size_t, 3> vectorSamples = vectorGrid_->GetTexture().dimensions;
+        for (std::size_t i = 0; i < 3; ++i) samples[i] = std::max(samples[i], vectorSamples[i]);
+    }
+    std::array<float, 3> cellEdges;
+    for (std::size_t i = 0; i < 3; ++i)
+        cellEdges[i] = (gridBox_.max[i] - gridBox_.min[i]) / static_cast<float>(samples[i]);
+    constants_.pixel_size_min_cell_size[2] = std::min(cellEdges[0], std::min(cellEdges[1], cellEdges[2]));
+
+    detail::WriteTransforms(constants_, model_, view_, projection_);
+}
+
+bool TriangleGridMesh::Deforms() const {
+    return vectorGrid_ && std::abs(constants_.deformation) > kDeformationThreshold;
+}
+
+void TriangleGridMesh::DrawPass(IGpu& gpu, PipelineStateDesc state, DrawCallDesc drawCall, ResourceCache& cache,
+                                const detail::TriangleConstants& constants, std::uint64_t planeCount,
+                                bool drawingPlane, IGeometry& geometry) {
+    Update(constantBuffer_.Get(), gpu_, sizeof constants, &constants);
+    const detail::TriangleProgramVariant variant{planeCount, Deforms(), drawingPlane,
+                                                 !drawCall.targets[kTargetProbeValue].IsNull(),
+                                                 !drawCall.targets[kTargetProbeDepth].IsNull()};
+    state.targetFormats[kTargetProbeValue] = variant.probeValue ? kFormatR32Float : kFormatUnknown;
+    state.targetFormats[kTargetProbeDepth] = variant.probePosition ? kFormatR32Float : kFormatUnknown;
+    state.vertexInput = geometry.GetVertexInputState();
+
+    const std::uint64_t programKey = detail::TriangleProgramKey(variant);
+    state.program = detail::FindOrCreateProgram(gpu_, cache, programKey,
+                                                [&] { return detail::TriangleProgramSources(variant); });
+    state.topology = variant.deform ? kTopologyPatch3 : kTopologyTriangleList;
+    if (state.program.IsNull()) return;
+    const PipelineStateId pipeline =
+        detail::FindOrCreatePipelineState(gpu_, cache, detail::PipelineKey(programKey, state), state);
+    if (pipeline.IsNull()) return;
+
+    const SamplerId sampler = sampler_.Get();
+    drawCall.constantBuffers[0] = {constantBuffer_.Get(), variant.deform
+                                                              ? kStageVertex | kStageHull | kStageDomain | kStagePixel
+                                                              : kStageVertex | kStagePixel};
+    if (variant.deform)
+        drawCall.resources[kDeformationTextureSlot] = {vectorGrid_->GetTexture().view, sampler, kStageDomain};
+    drawCall.resources[kValueTextureSlot] = {scalarGrid_->GetTexture().view, sampler, kStagePixel};
+    drawCall.resources[kGradientTextureSlot] = {gradient_.View(), sampler, kStagePixel};
+    gpu.BindDrawCall(pipeline, drawCall);
+    geometry.SubmitDraws(gpu);
+}
+
+}  // namespace Korvex::Rendering

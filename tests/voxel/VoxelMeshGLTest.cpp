@@ -1,0 +1,364 @@
+// Voxel meshes drawn on llvmpipe through the host's offscreen frame. Each test
+// says what the picture must show; a failed test leaves its colour target as
+// <suite>.<test>.png in the test's working directory.
+
+#include "meshes/voxel/VoxelProgram.h"
+
+#include <Camera.h>
+#include <GlDevice.h>
+#include <Korvex/Rendering/Simulation/Simulation.h>
+#include <OffscreenFrame.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Korvex::Rendering {
+namespace {
+
+using Rgba = std::array<int, 4>;
+using Box = boundingbox<float, 3>;
+using Point = std::array<double, 3>;
+
+constexpr std::uint32_t kSize = 64;
+constexpr std::array<float, 4> kBackground{0.0f, 0.0f, 0.0f, 1.0f};
+// A two-colour gradient: linear filtering between the texel centres makes
+// the colour of a value v in [0, 1] the blend (1 - v) * kLow + v * kHigh.
+constexpr std::array<std::uint8_t, 8> kTwoColors{40, 80, 200, 255, 240, 160, 0, 255};
+
+// Rounds each colour channel; alpha stays opaque.
+Rgba Scaled(const std::array<double, 3>& rgb) {
+    return {int(std::lround(rgb[0])), int(std::lround(rgb[1])), int(std::lround(rgb[2])), 255};
+}
+// The gradient's colour of v, times a shading factor.
+Rgba GradientColor(double v, double shading = 1.0) {
+    std::array<double, 3> rgb;
+    for (std::size_t i = 0; i < 3; ++i) rgb[i] = ((1 - v) * kTwoColors[i] + v * kTwoColors[4 + i]) * shading;
+    return Scaled(rgb);
+}
+
+class VoxelMeshGLTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        device_ = GlDevice::Create(&error);
+        ASSERT_NE(device_, nullptr) << error;
+        MakeFrame(kBackground);
+        mesh_ = CreateVoxelGridMesh(*device_);
+        mesh_->SetColorMap(kTwoColors);
+    }
+
+    void TearDown() override {
+        if (frame_ != nullptr && HasFailure()) SaveColor();
+        mesh_.reset();
+        frame_.reset();
+        if (device_ != nullptr) {
+            EXPECT_EQ(device_->LiveObjectCount(), 0u) << "objects left alive";
+        }
+    }
+
+    void MakeFrame(const std::array<float, 4>& background) {
+        FrameDesc desc;
+        desc.width = kSize;
+        desc.height = kSize;
+        desc.background = background;
+        std::string error;
+        frame_ = OffscreenFrame::Create(*device_, desc, &error);
+        ASSERT_NE(frame_, nullptr) << error;
+    }
+
+    std::shared_ptr<IScalarGrid> Values(std::size_t nx, std::size_t ny, std::size_t nz,
+                                        const std::function<float(std::size_t, std::size_t, std::size_t)>& value) {
+        std::vector<float> values;
+        for (std::size_t k = 0; k < nz; ++k)
+            for (std::size_t j = 0; j < ny; ++j)
+                for (std::size_t i = 0; i < nx; ++i) values.push_back(value(i, j, k));
+        std::shared_ptr<IScalarGrid> grid = CreateScalarGrid(*device_);
+        EXPECT_TRUE(grid->SetValues(nx, ny, nz, values));
+        return grid;
+    }
+    std::shared_ptr<IScalarGrid> ConstantValues(std::size_t n, float value) {
+        return Values(n, n, n, [value](std::size_t, std::size_t, std::size_t) { return value; });
+    }
+    std::shared_ptr<IVectorGrid> UniformDisplacements(Vector3f vector) {
+        std::shared_ptr<IVectorGrid> grid = CreateVectorGrid(*device_);
+        EXPECT_TRUE(grid->SetVectors(2, 2, 2, std::vector<Vector3f>(8, vector)));
+        return grid;
+    }
+
+    // Looking down -z at the xy window [x0, x1] x [y0, y1], which fills the frame.
+    void LookDownAt(double x0, double x1, double y0, double y1) {
+        window_ = {x0, x1, y0, y1};
+        const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2;
+        view_ = MakeLookAt({cx, cy, 10}, {cx, cy, 0}, {0, 1, 0});
+        projection_ = MakeOrthographic(x0 - cx, x1 - cx, y0 - cy, y1 - cy, 1, 19);
+    }
+    // Looking at target from the direction (unit vector) `from`.
+    void LookFrom(const Point& target, const Point& from, double halfWidth) {
+        view_ = MakeLookAt({target[0] + 5 * from[0], target[1] + 5 * from[1], target[2] + 5 * from[2]},
+                           {target[0], target[1], target[2]}, {0, 1, 0});
+        projection_ = MakeOrthographic(-halfWidth, halfWidth, -halfWidth, halfWidth, 1, 9);
+    }
+
+    std::size_t Render() {
+        mesh_->SetViewProjection(view_, projection_);
+        frame_->Clear();
+        IRenderable* const renderables[] = {mesh_.get()};
+        const std::size_t drawn = frame_->Draw(renderables);
+        color_ = frame_->ReadColor();
+        return drawn;
+    }
+
+    // Clip coordinates of a world point (the model transform is identity).
+    std::array<double, 4> Clip(const Point& p) const {
+        const KxTransformMatrix m = projection_ * view_;
+        std::array<double, 4> clip;
+        for (int r = 0; r < 4; ++r)
+            clip[std::size_t(r)] = m.GetElement(r, 0, false) * p[0] + m.GetElement(r, 1, false) * p[1] +
+                                   m.GetElement(r, 2, false) * p[2] + m.GetElement(r, 3, false);
+        return clip;
+    }
+    // The pixel a world point falls in (x right, y up).
+    std::array<std::uint32_t, 2> PixelOf(const Point& p) const {
+        const std::array<double, 4> clip = Clip(p);
+        return {std::uint32_t((clip[0] / clip[3] + 1) / 2 * kSize), std::uint32_t((clip[1] / clip[3] + 1) / 2 * kSize)};
+    }
+    double Depth(const Point& p) const {
+        const std::array<double, 4> clip = Clip(p);
+        return clip[2] / clip[3];
+    }
+
+    Rgba ColorAt(std::uint32_t x, std::uint32_t y) const {
+        const std::uint8_t* texel = &color_[(std::size_t{y} * kSize + x) * 4];
+        return {texel[0], texel[1], texel[2], texel[3]};
+    }
+    static bool Near(const Rgba& a, const Rgba& b, int tolerance) {
+        for (std::size_t i = 0; i < 3; ++i)
+            if (std::abs(a[i] - b[i]) > tolerance) return false;
+        return true;
+    }
+
+    // Seen from LookDownAt: pixels whose centre lies inside the rectangle of
+    // world xy (by more than a pixel) have the colour expected(x, y) of their
+    // centre; pixels more than a pixel outside it keep the background. Edges
+    // may go either way.
+    void ExpectRectangle(double x0, double x1, double y0, double y1,
+                         const std::function<Rgba(double, double)>& expected, int tolerance) {
+        int wrong = 0, stray = 0;
+        for (std::uint32_t y = 0; y < kSize; ++y)
+            for (std::uint32_t x = 0; x < kSize; ++x) {
+                const double wx = window_[0] + (x + 0.5) / kSize * (window_[1] - window_[0]);
+                const double wy = window_[2] + (y + 0.5) / kSize * (window_[3] - window_[2]);
+                const double px = (window_[1] - window_[0]) / kSize, py = (window_[3] - window_[2]) / kSize;
+                const bool inside = wx > x0 + px && wx < x1 - px && wy > y0 + py && wy < y1 - py;
+                const bool outside = wx < x0 - px || wx > x1 + px || wy < y0 - py || wy > y1 + py;
+                const Rgba texel = ColorAt(x, y);
+                if (inside && !Near(texel, expected(wx, wy), tolerance) && wrong++ < 5)
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << texel[0] << ", " << texel[1] << ", "
+                                  << texel[2] << "; expected " << expected(wx, wy)[0] << ", " << expected(wx, wy)[1]
+                                  << ", " << expected(wx, wy)[2];
+                if (outside && !Near(texel, background_, 0) && stray++ < 5)
+                    ADD_FAILURE() << "stray colour at (" << x << ", " << y << ")";
+            }
+        EXPECT_EQ(wrong, 0) << "pixels of the wrong colour inside";
+        EXPECT_EQ(stray, 0) << "pixels drawn outside";
+    }
+
+    void SaveColor() const {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(info->test_suite_name()) + "." + info->name() + ".png";
+        std::replace(name.begin(), name.end(), '/', '_');
+        std::string error;
+        if (frame_->WriteColorPng(name, &error))
+            std::cerr << "actual image: " << name << "\n";
+        else
+            std::cerr << error << "\n";
+    }
+
+    Rgba background_{0, 0, 0, 255};
+    std::array<double, 4> window_{};
+    std::unique_ptr<GlDevice> device_;
+    std::unique_ptr<OffscreenFrame> frame_;
+    std::unique_ptr<IVoxelGridMesh> mesh_;
+    KxTransformMatrix view_;
+    KxTransformMatrix projection_;
+    std::vector<std::uint8_t> color_;
+};
+
+const std::uint32_t kFirstVoxel[] = {0};
+
+// Samples at x = 0.5 and 1.5 of the box (0, 0, 0)-(2, 2, 2) hold 0 and 1:
+// the face seen head-on runs through the gradient from left to right.
+TEST_F(VoxelMeshGLTest, VoxelFaceShowsTheGradientColourOfTheInterpolatedValue) {
+    mesh_->SetVoxels(kFirstVoxel);
+    mesh_->SetGrids(Values(2, 2, 2, [](std::size_t i, std::size_t, std::size_t) { return float(i); }), nullptr,
+                    Box({0, 0, 0}, {2, 2, 2}));
+    LookDownAt(0, 2, 0, 2);
+    EXPECT_EQ(Render(), 1u);
+    // 8-bit filtering weights on llvmpipe, for the value and for the colour.
+    ExpectRectangle(0.5, 1.5, 0.5, 1.5, [](double x, double) { return GradientColor(x - 0.5); }, 3);
+}
+
+// Seen along (1, 2, 3), the +x, +y and +z faces take |n . view| of 0.27,
+// 0.53 and 0.80 as diffuse factor; with brightness b a face keeps
+// b + (1 - b) * diffuse of its colour.
+TEST_F(VoxelMeshGLTest, VisibleFacesAreShadedByHowSquarelyTheyFaceTheView) {
+    mesh_->SetVoxels(kFirstVoxel);
+    mesh_->SetGrids(ConstantValues(2, 0.5f), nullptr, Box({0, 0, 0}, {2, 2, 2}));
+    const double norm = std::sqrt(14.0);
+    const Point from{1 / norm, 2 / norm, 3 / norm};
+    LookFrom({1, 1, 1}, from, 1.2);
+    for (const float brightness : {0.75f, 0.25f}) {
+        SCOPED_TRACE(brightness);
+        mesh_->SetBrightness(brightness);
+        Render();
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            Point centre{1, 1, 1};
+            centre[axis] = 1.5;
+            const auto [x, y] = PixelOf(centre);
+            const double diffuse = from[axis];
+            EXPECT_TRUE(Near(ColorAt(x, y), GradientColor(0.5, brightness + (1 - brightness) * diffuse), 3))
+                << "face +" << "xyz"[axis] << " at (" << x << ", " << y << ") is " << ColorAt(x, y)[0] << ", "
+                << ColorAt(x, y)[1] << ", " << ColorAt(x, y)[2];
+        }
+    }
+}
+
+// Word 0x00100401 is cell (1, 1, 1): between the samples 1 and 2 of each axis,
+// x and y from 1.5 to 2.5 in the box (0, 0, 0)-(3, 3, 3). The probes hold the
+// value there (samples hold i + 3j + 9k) and z/w of the face at z = 2.5.
+TEST_F(VoxelMeshGLTest, PackedIndexPlacesTheVoxelAtItsCellAndProbesHoldValueAndDepth) {
+    const std::uint32_t voxel[] = {0x00100401u};
+    mesh_->SetVoxels(voxel);
+    mesh_->SetGrids(Values(3, 3, 3, [](std::size_t i, std::size_t j, std::size_t k) { return float(i + 3 * j + 9 * k); }),
+                    nullptr, Box({0, 0, 0}, {3, 3, 3}));
+    mesh_->SetValueRange(0.0f, 26.0f);
+    LookDownAt(0, 3, 0, 3);
+    Render();
+    const auto value = [](double x, double y) { return (x - 0.5) + 3 * (y - 0.5) + 18.0; };
+    ExpectRectangle(1.5, 2.5, 1.5, 2.5, [&](double x, double y) { return GradientColor(value(x, y) / 26.0); }, 3);
+
+    const std::vector<float> values = frame_->ReadProbeValue();
+    const std::vector<float> depths = frame_->ReadProbeDepth();
+    ASSERT_EQ(values.size(), std::size_t{kSize} * kSize);
+    for (const auto& [x, y] : std::vector<std::array<std::uint32_t, 2>>{{34, 34}, {42, 40}, {51, 51}}) {
+        const double wx = (x + 0.5) * 3 / kSize, wy = (y + 0.5) * 3 / kSize;
+        // 8-bit filtering weights: within 1/256 of a texel step in each of x and y.
+        EXPECT_NEAR(values[y * kSize + x], value(wx, wy), 4.0 / 256) << x << ", " << y;
+        EXPECT_NEAR(depths[y * kSize + x], Depth({wx, wy, 2.5}), 1e-5) << x << ", " << y;
+    }
+    EXPECT_TRUE(std::isnan(values[10 * kSize + 10])) << "nothing drawn there";
+    EXPECT_EQ(depths[10 * kSize + 10], 1.0f);
+}
+
+// Cells 0 and 1 of a 3 x 2 x 2 grid lie side by side along x. The plane
+// x + y + z <= 5.2 has one corner of cell 1, (2.5, 1.5, 1.5), behind it: the
+// whole cell goes, though most of its front face lies before the plane.
+TEST_F(VoxelMeshGLTest, ClipPlaneRemovesEveryVoxelWithACornerBehindItAndKeepsTheOthersWhole) {
+    const std::uint32_t voxels[] = {0x0u, 0x1u};
+    mesh_->SetVoxels(voxels);
+    mesh_->SetGrids(Values(3, 2, 2, [](std::size_t, std::size_t, std::size_t) { return 0.5f; }), nullptr,
+                    Box({0, 0, 0}, {3, 2, 2}));
+    LookDownAt(0, 3, -0.5, 2.5);
+    const auto gray = [](double, double) { return GradientColor(0.5); };
+
+    Render();
+    ExpectRectangle(0.5, 2.5, 0.5, 1.5, gray, 3);
+
+    const ClipPlane plane{-1, -1, -1, 5.2f};
+    mesh_->SetClipPlanes({&plane, 1});
+    Render();
+    ExpectRectangle(0.5, 1.5, 0.5, 1.5, gray, 3);
+}
+
+// Head-on, the face spans 32 pixels: the centres of its border ring of pixels
+// lie half a pixel inside the edge, a third of the 1.5-pixel blend, where the
+// wireframe colour covers 20/27 of the face colour; the pixels within are
+// untouched.
+TEST_F(VoxelMeshGLTest, WireframeColoursTheBordersOfEveryFace) {
+    mesh_->SetVoxels(kFirstVoxel);
+    mesh_->SetGrids(ConstantValues(2, 0.5f), nullptr, Box({0, 0, 0}, {2, 2, 2}));
+    mesh_->SetWireframeColor(1.0f, 0.0f, 0.0f, 1.0f);
+    LookDownAt(0, 2, 0, 2);
+    const Rgba face = GradientColor(0.5);
+    for (const bool wireframe : {false, true}) {
+        SCOPED_TRACE(wireframe);
+        mesh_->SetWireframe(wireframe);
+        Render();
+        Rgba border = face;
+        if (wireframe) {
+            const double on = 7.0 / 27;  // smoothstep at a third of its width
+            border = Scaled({255 * (1 - on) + face[0] * on, face[1] * on, face[2] * on});
+        }
+        for (std::uint32_t i = 17; i < 47; ++i)
+            for (const auto& [x, y] : std::vector<std::array<std::uint32_t, 2>>{{i, 16}, {i, 47}, {16, i}, {47, i}})
+                EXPECT_TRUE(Near(ColorAt(x, y), border, 3)) << "border (" << x << ", " << y << ") is "
+                                                             << ColorAt(x, y)[0] << ", " << ColorAt(x, y)[1];
+        for (std::uint32_t y = 18; y < 46; ++y)
+            for (std::uint32_t x = 18; x < 46; ++x)
+                EXPECT_TRUE(Near(ColorAt(x, y), face, 2)) << "inside (" << x << ", " << y << ")";
+    }
+}
+
+// A displacement of (0.25, 0, 0) times the deformation factor moves the
+// whole cube along x.
+TEST_F(VoxelMeshGLTest, DeformationMovesTheCubeByFactorTimesDisplacement) {
+    mesh_->SetVoxels(kFirstVoxel);
+    mesh_->SetGrids(ConstantValues(2, 0.5f), UniformDisplacements({0.25f, 0, 0}), Box({0, 0, 0}, {2, 2, 2}));
+    LookDownAt(0, 2, 0, 2);
+    const auto gray = [](double, double) { return GradientColor(0.5); };
+    for (const float deformation : {1.0f, -2.0f}) {
+        SCOPED_TRACE(deformation);
+        mesh_->SetDeformation(deformation);
+        Render();
+        const double shift = 0.25 * deformation;
+        ExpectRectangle(0.5 + shift, 1.5 + shift, 0.5, 1.5, gray, 3);
+    }
+}
+
+// Half-transparent faces over a blue background: each visible pixel is half
+// its face colour, half blue. Back faces are culled, or the ones drawn first
+// would show through.
+TEST_F(VoxelMeshGLTest, HalfAlphaIsBlendedOverTheBackgroundThroughFrontFacesOnly) {
+    MakeFrame({0.0f, 0.0f, 1.0f, 1.0f});
+    mesh_->SetVoxels(kFirstVoxel);
+    mesh_->SetGrids(ConstantValues(2, 0.5f), nullptr, Box({0, 0, 0}, {2, 2, 2}));
+    mesh_->SetAlpha(0.5f);
+    const double norm = std::sqrt(14.0);
+    const Point from{1 / norm, 2 / norm, 3 / norm};
+    LookFrom({1, 1, 1}, from, 1.2);
+    EXPECT_EQ(Render(), 1u) << "drawn in the transparent pass";
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        Point centre{1, 1, 1};
+        centre[axis] = 1.5;
+        const auto [x, y] = PixelOf(centre);
+        const Rgba shaded = GradientColor(0.5, 0.75 + 0.25 * from[axis]);
+        const Rgba expected = Scaled({shaded[0] * 0.5, shaded[1] * 0.5, shaded[2] * 0.5 + 127.5});
+        EXPECT_TRUE(Near(ColorAt(x, y), expected, 3))
+            << "face +" << "xyz"[axis] << " is " << ColorAt(x, y)[0] << ", " << ColorAt(x, y)[1] << ", "
+            << ColorAt(x, y)[2] << "; expected " << expected[0] << ", " << expected[1] << ", " << expected[2];
+    }
+}
+
+TEST_F(VoxelMeshGLTest, EveryProgramVariantLinks) {
+    for (std::uint64_t planes = 0; planes <= 8; ++planes)
+        for (int flags = 0; flags < 16; ++flags) {
+            const detail::VoxelProgramVariant variant{(flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0, planes,
+                                                      (flags & 8) != 0};
+            GpuHandle<ProgramTag> program(*device_, device_->CreateProgram(detail::VoxelProgramSources(variant)));
+            EXPECT_FALSE(program.IsNull()) << planes << " planes, flags " << flags << ": "
+                                           << device_->LastProgramLog();
+        }
+}
+
+}  // namespace
+}  // namespace Korvex::Rendering

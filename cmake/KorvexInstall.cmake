@@ -2,8 +2,14 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 # The library with the host contracts and libraries it is built against.
-install(TARGETS Korvex.Rendering.Simulation Korvex.Rendering.Simulation.Geometry Korvex.Rendering.Gpu
-                Korvex.Math.MathCore Korvex.Rendering.Utilities Korvex.Rendering.Gpu.Utilities
+set(_installed_targets Korvex.Rendering.Simulation Korvex.Rendering.Simulation.Geometry Korvex.Rendering.Gpu
+                       Korvex.Math.MathCore Korvex.Rendering.Utilities Korvex.Rendering.Gpu.Utilities)
+# Installed names match the in-tree aliases: Korvex::Rendering.Simulation, ...
+foreach(_target IN LISTS _installed_targets)
+  string(REGEX REPLACE "^Korvex\\." "" _export_name ${_target})
+  set_target_properties(${_target} PROPERTIES EXPORT_NAME ${_export_name})
+endforeach()
+install(TARGETS ${_installed_targets}
         EXPORT KorvexTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

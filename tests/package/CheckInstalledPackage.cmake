@@ -1,0 +1,12 @@
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${ARGN} failed:\n${output}")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE ${PREFIX} ${CONSUMER_BINARY})
+run(${CMAKE_COMMAND} --install ${PROJECT_BINARY} --prefix ${PREFIX})
+run(${CMAKE_COMMAND} -S ${CONSUMER_SOURCE} -B ${CONSUMER_BINARY} -DCMAKE_PREFIX_PATH=${PREFIX})
+run(${CMAKE_COMMAND} --build ${CONSUMER_BINARY})
+run(${CONSUMER_BINARY}/consumer)

@@ -6,7 +6,9 @@ namespace Korvex::Rendering {
 
 namespace {
 
-constexpr std::array<PassKind, 3> kPassKinds{PassKind::Opaque, PassKind::Capped, PassKind::Transparent};
+// A capped mesh clears depth and stencil before drawing its caps, so capped
+// meshes go before everything else; blended ones go last.
+constexpr std::array<PassKind, 3> kPassKinds{PassKind::Capped, PassKind::Opaque, PassKind::Transparent};
 
 }  // namespace
 
@@ -61,17 +63,12 @@ void OffscreenFrame::Clear() {
 
 std::size_t OffscreenFrame::Draw(array_view<IRenderable* const> renderables) {
     std::size_t drawn = 0;
-    const auto drawRound = [&](bool transparentRound) {
+    for (PassKind round : kPassKinds)
         for (IRenderable* renderable : renderables) {
-            if (renderable == nullptr) continue;
-            const std::optional<PassKind> kind = PassForTechnique(renderable->GetTechnique());
-            if (!kind || (*kind == PassKind::Transparent) != transparentRound) continue;
-            renderable->Draw(nullptr, Pass(*kind), cache_, nullptr);
+            if (renderable == nullptr || PassForTechnique(renderable->GetTechnique()) != round) continue;
+            renderable->Draw(nullptr, Pass(round), cache_, nullptr);
             ++drawn;
         }
-    };
-    drawRound(false);
-    drawRound(true);
     return drawn;
 }
 

@@ -39,9 +39,10 @@ public:
     // Colour to the background, probe value to kNoProbeValue, probe depth
     // and depth to 1, stencil to 0.
     void Clear();
-    // Draws in two rounds, opaque techniques then the transparent one, each
-    // in list order; renderables of other techniques are skipped. Answers
-    // how many were drawn.
+
+    // Draws capped techniques first (they clear depth and stencil), then
+    // opaque, then transparent, each in list order; renderables of other
+    // techniques are skipped. Answers how many were drawn.
     std::size_t Draw(array_view<IRenderable* const> renderables);
 
     // Rows bottom first, as the targets hold them.

@@ -5,6 +5,7 @@
 
 #include <OffscreenFrame.h>
 
+#include <gmock/gmock.h>
 #include <png.h>
 
 #include <cmath>
@@ -67,6 +68,25 @@ private:
     StringId technique_;
     QuadParams params_;
     GpuHandle<BufferTag> constants_;
+};
+
+// Notes the order in which the frame draws it.
+class OrderRenderable final : public IRenderable {
+public:
+    OrderRenderable(const char* technique, std::vector<std::string>& log)
+        : technique_(technique), name_(technique), log_(log) {}
+
+    const char* GetName() const override { return name_; }
+    void SetName(const char*) override {}
+    std::uint32_t GetUserValue() const override { return 0; }
+    void SetUserValue(std::uint32_t) override {}
+    StringId GetTechnique() const override { return technique_; }
+    void Draw(void*, const RenderPassDesc&, ResourceCache&, void*) override { log_.emplace_back(name_); }
+
+private:
+    StringId technique_;
+    const char* name_;
+    std::vector<std::string>& log_;
 };
 
 class OffscreenFrameTest : public GlDeviceTest {
@@ -136,6 +156,20 @@ TEST_F(OffscreenFrameTest, TransparentTechniqueIsDrawnAfterTheOpaqueOnes) {
     EXPECT_EQ(frame->ReadProbeValue()[32 * kTargetSize + 32], 1.0f) << "the last quad drawn wins the probe";
     EXPECT_EQ(frame->Pass(PassKind::Transparent).blendMode, kBlendAlpha);
     EXPECT_EQ(frame->Pass(PassKind::Opaque).blendMode, kBlendOff);
+}
+
+// A capped mesh clears depth and stencil first, so it must not come after
+// what it would erase.
+TEST_F(OffscreenFrameTest, CappedTechniquesAreDrawnFirstAndTransparentLast) {
+    auto frame = MakeFrame();
+    std::vector<std::string> order;
+    OrderRenderable glass("TransparentSimulationTechnique", order);
+    OrderRenderable wall("SimulationTechnique", order);
+    OrderRenderable capped("CappedSimulationTechnique", order);
+    IRenderable* list[] = {&glass, &wall, &capped};
+    frame->Draw(list);
+    EXPECT_THAT(order, ::testing::ElementsAre("CappedSimulationTechnique", "SimulationTechnique",
+                                              "TransparentSimulationTechnique"));
 }
 
 TEST_F(OffscreenFrameTest, PngHasTheTopRowFirst) {

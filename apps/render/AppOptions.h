@@ -1,0 +1,66 @@
+#pragma once
+
+// The command line of korvex-render, parsed without side effects.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Korvex::App {
+
+enum class ColorMapName { Viridis, Jet };
+
+struct RenderOptions {
+    std::string inputPath;   // empty: the built-in demo
+    std::string outputPath;  // empty: DefaultOutputPath(inputPath)
+
+    bool drawSurface = true;
+    bool drawEdges = false;
+    bool drawVoxels = false;
+    ColorMapName colorMap = ColorMapName::Viridis;
+    std::optional<std::array<float, 2>> range;       // default: the data's
+    std::optional<std::array<float, 2>> voxelRange;  // default: the upper half of the range
+    std::vector<std::array<float, 4>> clipPlanes;    // unit normals, at most 8
+    std::optional<float> deformation;                // default: 1 when the data has vectors
+    bool capping = true;
+    bool wireframe = false;
+    float alpha = 1.0f;
+    std::optional<float> brightness;  // default: each mesh's own
+
+    std::uint32_t width = 800;
+    std::uint32_t height = 600;
+    double azimuth = -60.0;                             // degrees about the z axis, from the x axis
+    double elevation = 25.0;                            // degrees above the x-y plane
+    double zoom = 1.0;                                  // 1: the scene's bounding sphere fills the view
+    std::uint32_t turntableFrames = 0;                  // 0: one image
+    std::optional<std::array<std::uint32_t, 2>> probe;  // pixel from the top left; default: the centre
+};
+
+struct ParsedOptions {
+    RenderOptions options;
+    bool help = false;
+    std::string error;  // one line naming the option at fault; empty when parsed
+};
+
+inline constexpr std::uint32_t kMaxImageSize = 8192;
+inline constexpr std::uint32_t kMaxTurntableFrames = 3600;
+inline constexpr std::size_t kMaxClipPlaneOptions = 8;
+
+// args: the arguments after the program name.
+ParsedOptions ParseOptions(std::span<const std::string_view> args);
+
+// The usage text, every option with an example.
+std::string HelpText();
+
+// "out" for the demo (a directory), "out/<name>.png" for a data file.
+std::string DefaultOutputPath(const std::string& inputPath);
+
+// The file of one turntable frame: "out/grid.png", frame 7 of 36 gives
+// "out/grid-007.png".
+std::string FramePath(const std::string& outputPath, std::uint32_t frame, std::uint32_t frameCount);
+
+}  // namespace Korvex::App

@@ -1,0 +1,124 @@
+#include "GpuScene.h"
+
+#include <Korvex/Rendering/Simulation/GeometryBuilder.h>
+
+namespace Korvex::App {
+
+namespace {
+
+using namespace Korvex::Rendering;
+
+std::vector<std::uint8_t> ColorTable(ColorMapName name) {
+    return GetRgbaColorMap(name == ColorMapName::Jet ? ColorMaps::Jet : ColorMaps::Viridis);
+}
+
+// Edges lie exactly on the surface and would fight it for depth; scaled up a
+// little about the box centre they lie just outside it. Only the drawn
+// position moves: the grids are still sampled where the edges really are.
+KxTransformMatrix LiftOffSurface(const boundingbox<float, 3>& box) {
+    constexpr double kLift = 1.002;
+    std::array<double, 3> shift{};
+    for (std::size_t axis = 0; axis < 3; ++axis)
+        shift[axis] = (1.0 - kLift) * 0.5 * (static_cast<double>(box.min[axis]) + box.max[axis]);
+    KxTransformMatrix lift({kLift, 0.0, 0.0, shift[0],  //
+                            0.0, kLift, 0.0, shift[1],  //
+                            0.0, 0.0, kLift, shift[2],  //
+                            0.0, 0.0, 0.0, 1.0});
+    lift.VerifyAndSetClass();
+    return lift;
+}
+
+bool DrawsSurface(const ScenePlan& plan) {
+    for (const Layer& layer : plan.layers)
+        if (layer.kind == LayerKind::Surface) return true;
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<GpuScene> GpuScene::Create(IGpu& gpu, const ScenePlan& plan, const VtkGrid& grid, std::string* error) {
+    std::unique_ptr<GpuScene> scene(new GpuScene());
+    const auto& size = grid.dimensions;
+    scene->values_ = CreateScalarGrid(gpu);
+    if (!scene->values_->SetValues(size[0], size[1], size[2], grid.scalars)) {
+        *error = "the device took no scalar grid of " + std::to_string(size[0]) + "x" + std::to_string(size[1]) + "x" +
+                 std::to_string(size[2]);
+        return nullptr;
+    }
+    if (!grid.vectors.empty()) {
+        std::vector<Vector3f> vectors;
+        vectors.reserve(grid.vectors.size());
+        for (const std::array<float, 3>& v : grid.vectors) vectors.push_back({v[0], v[1], v[2]});
+        scene->displacements_ = CreateVectorGrid(gpu);
+        if (!scene->displacements_->SetVectors(size[0], size[1], size[2], vectors)) {
+            *error = "the device took no vector grid";
+            return nullptr;
+        }
+    }
+    const boundingbox<float, 3> cellBox = plan.layout.CellBox();
+    if (!plan.surfaceTriangles.empty()) scene->surface_ = BuildTriangleGeometry(gpu, plan.surfaceTriangles, cellBox);
+    if (!plan.edgeLines.empty()) scene->edges_ = BuildLineGeometry(gpu, plan.edgeLines, cellBox);
+    for (const Layer& layer : plan.layers) scene->AddLayer(gpu, plan, layer);
+    return scene;
+}
+
+template <class Mesh>
+Mesh& GpuScene::Keep(std::unique_ptr<Mesh> mesh) {
+    Mesh& kept = *mesh;
+    meshes_.push_back(std::shared_ptr<Mesh>(std::move(mesh)));
+    renderables_.push_back(&kept);
+    transformables_.push_back(&kept);
+    return kept;
+}
+
+void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
+    const boundingbox<float, 3> gridBox = plan.layout.TextureBox();
+    const std::vector<std::uint8_t> colors = ColorTable(plan.colorMap);
+    switch (layer.kind) {
+    case LayerKind::Surface: {
+        ITriangleGridMesh& mesh = Keep(CreateTriangleGridMesh(gpu));
+        mesh.SetGeometry(surface_);
+        mesh.SetGrids(values_, displacements_, gridBox);
+        mesh.SetColorMap(colors);
+        mesh.SetValueRange(plan.valueRange[0], plan.valueRange[1]);
+        mesh.SetDeformation(layer.deformation);
+        mesh.SetCapping(layer.capping);
+        if (layer.brightness) mesh.SetBrightness(*layer.brightness);
+        mesh.SetAlpha(layer.alpha);
+        mesh.SetClipPlanes(layer.clipPlanes);
+        break;
+    }
+    case LayerKind::Edges: {
+        ILineGridMesh& mesh = Keep(CreateLineGridMesh(gpu));
+        mesh.SetGeometry(edges_);
+        mesh.SetGrids(values_, displacements_, gridBox);
+        mesh.SetColor(layer.lineColor);
+        mesh.SetDeformation(layer.deformation);
+        mesh.SetAlpha(layer.alpha);
+        mesh.SetClipPlanes(layer.clipPlanes);
+        if (DrawsSurface(plan)) mesh.SetModelTransform(LiftOffSurface(plan.layout.CellBox()));
+        break;
+    }
+    case LayerKind::Voxels: {
+        IVoxelGridMesh& mesh = Keep(CreateVoxelGridMesh(gpu));
+        mesh.SetVoxels(plan.voxels);
+        mesh.SetGrids(values_, displacements_, gridBox);
+        mesh.SetColorMap(colors);
+        mesh.SetValueRange(plan.valueRange[0], plan.valueRange[1]);
+        mesh.SetDeformation(layer.deformation);
+        if (layer.brightness) mesh.SetBrightness(*layer.brightness);
+        mesh.SetWireframe(layer.wireframe);
+        const auto& wire = layer.wireframeColor;
+        mesh.SetWireframeColor(wire[0], wire[1], wire[2], wire[3]);
+        mesh.SetAlpha(layer.alpha);
+        mesh.SetClipPlanes(layer.clipPlanes);
+        break;
+    }
+    }
+}
+
+void GpuScene::SetCamera(const KxTransformMatrix& view, const KxTransformMatrix& projection) {
+    for (ITransformable* mesh : transformables_) mesh->SetViewProjection(view, projection);
+}
+
+}  // namespace Korvex::App

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <Korvex/Rendering/boundingbox.h>
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+namespace Korvex::App {
+
+// Where the samples of a regular grid lie: sample (i, j, k) at
+// origin + (i, j, k) * spacing.
+struct GridLayout {
+    std::array<std::size_t, 3> dimensions{1, 1, 1};
+    std::array<double, 3> origin{0.0, 0.0, 0.0};
+    std::array<double, 3> spacing{1.0, 1.0, 1.0};
+
+    std::size_t Cells(std::size_t axis) const { return dimensions[axis] - 1; }
+    double Position(std::size_t axis, std::size_t index) const {
+        return origin[axis] + static_cast<double>(index) * spacing[axis];
+    }
+
+    // From the first sample to the last: the box of the cells.
+    Rendering::boundingbox<float, 3> CellBox() const { return Box(0.0); }
+    // Half a spacing wider on every side: the box that the GPU grids span,
+    // since a texture puts its samples at the centres of its texels.
+    Rendering::boundingbox<float, 3> TextureBox() const { return Box(0.5); }
+
+private:
+    Rendering::boundingbox<float, 3> Box(double margin) const {
+        Rendering::boundingbox<float, 3> box;
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            box.min[axis] = static_cast<float>(origin[axis] - margin * spacing[axis]);
+            box.max[axis] = static_cast<float>(Position(axis, Cells(axis)) + margin * spacing[axis]);
+        }
+        return box;
+    }
+};
+
+// Faces and grid lines are cut into pieces: one per cell up to 64 cells, at
+// most 64 beyond. Small pieces keep what the GPU interpolates linearly across
+// a piece (the probe depth, z/w) close to exact; the bound keeps a grid of
+// 2048 samples a side at about 50,000 triangles, and a piece of at most 32
+// cells is still followed cell by cell by the GPU's tessellation (at most 64
+// pieces per edge) when the grid is deformed.
+inline constexpr std::size_t kMaxPiecesPerSide = 64;
+
+inline std::size_t PieceCount(std::size_t cells) { return std::min(cells, kMaxPiecesPerSide); }
+// The cell index where a piece begins; piece PieceCount(cells) gives the end.
+inline std::size_t PieceBoundary(std::size_t cells, std::size_t piece) { return piece * cells / PieceCount(cells); }
+
+}  // namespace Korvex::App

@@ -1,0 +1,55 @@
+#include "VoxelSelection.h"
+
+namespace Korvex::App {
+
+namespace {
+
+VoxelSelection Failure(std::string message) {
+    VoxelSelection selection;
+    selection.error = std::move(message);
+    return selection;
+}
+
+std::string Dimensions(const GridLayout& layout) {
+    return std::to_string(layout.dimensions[0]) + "x" + std::to_string(layout.dimensions[1]) + "x" +
+           std::to_string(layout.dimensions[2]);
+}
+
+}  // namespace
+
+VoxelSelection SelectVoxels(const GridLayout& layout, std::span<const float> values, float low, float high,
+                            std::size_t maxVoxels) {
+    const std::size_t nx = layout.dimensions[0], ny = layout.dimensions[1], nz = layout.dimensions[2];
+    if (nx < 2 || ny < 2 || nz < 2)
+        return Failure("voxels need at least 2 samples along every axis; the grid has " + Dimensions(layout));
+    if (nx - 2 > kMaxVoxelCellXY || ny - 2 > kMaxVoxelCellXY || nz - 2 > kMaxVoxelCellZ)
+        return Failure("voxels take at most 1025 samples along x and y and 4097 along z; the grid has " +
+                       Dimensions(layout));
+    if (values.size() != nx * ny * nz)
+        return Failure("voxels: " + std::to_string(values.size()) + " values for a grid of " + Dimensions(layout));
+
+    VoxelSelection selection;
+    std::size_t chosen = 0;
+    const auto at = [&](std::size_t x, std::size_t y, std::size_t z) {
+        return static_cast<double>(values[x + nx * (y + ny * z)]);
+    };
+    for (std::size_t z = 0; z + 1 < nz; ++z)
+        for (std::size_t y = 0; y + 1 < ny; ++y)
+            for (std::size_t x = 0; x + 1 < nx; ++x) {
+                const double sum = at(x, y, z) + at(x + 1, y, z) + at(x, y + 1, z) + at(x + 1, y + 1, z) +
+                                   at(x, y, z + 1) + at(x + 1, y, z + 1) + at(x, y + 1, z + 1) +
+                                   at(x + 1, y + 1, z + 1);
+                const double mean = sum / 8.0;
+                if (mean < static_cast<double>(low) || mean > static_cast<double>(high)) continue;
+                // Counted on past the limit, so that the message can say how many.
+                if (++chosen <= maxVoxels)
+                    selection.voxels.push_back(PackVoxel(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                                                         static_cast<std::uint32_t>(z)));
+            }
+    if (chosen > maxVoxels)
+        return Failure(std::to_string(chosen) + " cells lie in the voxel range, more than the " +
+                       std::to_string(maxVoxels) + " drawn at most: narrow the range");
+    return selection;
+}
+
+}  // namespace Korvex::App

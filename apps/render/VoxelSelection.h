@@ -1,0 +1,35 @@
+#pragma once
+
+#include "GridLayout.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace Korvex::App {
+
+// The packed cell index of the voxel mesh: ix in bits 0-9, iy in bits 10-19,
+// iz in bits 20-31.
+inline constexpr std::size_t kMaxVoxelCellXY = 1023;
+inline constexpr std::size_t kMaxVoxelCellZ = 4095;
+inline constexpr std::uint32_t PackVoxel(std::uint32_t ix, std::uint32_t iy, std::uint32_t iz) {
+    return ix + (iy << 10) + (iz << 20);
+}
+
+// Enough to show any range sensibly, and far below what one buffer takes.
+inline constexpr std::size_t kMaxVoxels = std::size_t{1} << 24;
+
+struct VoxelSelection {
+    std::vector<std::uint32_t> voxels;  // z slowest, x fastest
+    std::string error;                  // why no list could be made; empty otherwise
+};
+
+// The cells whose value, the mean of their 8 corner samples, lies in
+// [low, high]. Fails for a grid with fewer than 2 samples along an axis,
+// cells beyond what the packing holds, or more than maxVoxels cells chosen.
+VoxelSelection SelectVoxels(const GridLayout& layout, std::span<const float> values, float low, float high,
+                            std::size_t maxVoxels = kMaxVoxels);
+
+}  // namespace Korvex::App

@@ -1,0 +1,221 @@
+#include <AppOptions.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+namespace Korvex::App {
+namespace {
+
+ParsedOptions Parse(std::initializer_list<std::string_view> args) {
+    const std::vector<std::string_view> list(args);
+    return ParseOptions(list);
+}
+
+RenderOptions ParseOk(std::initializer_list<std::string_view> args) {
+    ParsedOptions parsed = Parse(args);
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_FALSE(parsed.help);
+    return parsed.options;
+}
+
+TEST(AppOptionsTest, NoArgumentsAskForTheDemoWithDefaults) {
+    const RenderOptions options = ParseOk({});
+    EXPECT_TRUE(options.inputPath.empty());
+    EXPECT_TRUE(options.outputPath.empty());
+    EXPECT_TRUE(options.drawSurface);
+    EXPECT_FALSE(options.drawEdges || options.drawVoxels);
+    EXPECT_EQ(options.width, 800u);
+    EXPECT_EQ(options.height, 600u);
+    EXPECT_EQ(options.turntableFrames, 0u);
+    EXPECT_FALSE(options.range || options.voxelRange || options.deformation || options.brightness || options.probe);
+}
+
+TEST(AppOptionsTest, EveryOptionReachesItsSetting) {
+    const RenderOptions options = ParseOk({"grid.vtk",
+                                           "--draw",
+                                           "voxels,surface",
+                                           "--voxel-range",
+                                           "5,9",
+                                           "--wireframe",
+                                           "--colormap",
+                                           "jet",
+                                           "--range",
+                                           "-1,10",
+                                           "--alpha",
+                                           "0.25",
+                                           "--brightness",
+                                           "0.75",
+                                           "--clip",
+                                           "0,0,2,-1",
+                                           "--clip=1,0,0,0",
+                                           "--capping",
+                                           "off",
+                                           "--deform",
+                                           "-2.5",
+                                           "--size",
+                                           "320x200",
+                                           "--azimuth",
+                                           "45",
+                                           "--elevation",
+                                           "-30",
+                                           "--zoom",
+                                           "2",
+                                           "--turntable",
+                                           "12",
+                                           "--probe",
+                                           "10,20",
+                                           "-o",
+                                           "images/a.png"});
+    EXPECT_EQ(options.inputPath, "grid.vtk");
+    EXPECT_FALSE(options.drawEdges);
+    EXPECT_TRUE(options.drawSurface && options.drawVoxels);
+    EXPECT_EQ(options.voxelRange, (std::array<float, 2>{5, 9}));
+    EXPECT_TRUE(options.wireframe);
+    EXPECT_EQ(options.colorMap, ColorMapName::Jet);
+    EXPECT_EQ(options.range, (std::array<float, 2>{-1, 10}));
+    EXPECT_EQ(options.alpha, 0.25f);
+    EXPECT_EQ(options.brightness, 0.75f);
+    // Normals come out unit length, the half-space unchanged.
+    ASSERT_EQ(options.clipPlanes.size(), 2u);
+    EXPECT_EQ(options.clipPlanes[0], (std::array<float, 4>{0, 0, 1, -0.5f}));
+    EXPECT_EQ(options.clipPlanes[1], (std::array<float, 4>{1, 0, 0, 0}));
+    EXPECT_FALSE(options.capping);
+    EXPECT_EQ(options.deformation, -2.5f);
+    EXPECT_EQ(options.width, 320u);
+    EXPECT_EQ(options.height, 200u);
+    EXPECT_EQ(options.azimuth, 45.0);
+    EXPECT_EQ(options.elevation, -30.0);
+    EXPECT_EQ(options.zoom, 2.0);
+    EXPECT_EQ(options.turntableFrames, 12u);
+    EXPECT_EQ(options.probe, (std::array<std::uint32_t, 2>{10, 20}));
+    EXPECT_EQ(options.outputPath, "images/a.png");
+}
+
+TEST(AppOptionsTest, TheDemoTakesOutputAndSize) {
+    const RenderOptions options = ParseOk({"--output=pictures", "--size=64x48"});
+    EXPECT_EQ(options.outputPath, "pictures");  // a directory: no .png needed
+    EXPECT_EQ(options.width, 64u);
+}
+
+TEST(AppOptionsTest, HelpWinsOverEverythingElse) {
+    EXPECT_TRUE(Parse({"--help"}).help);
+    EXPECT_TRUE(Parse({"grid.vtk", "--alpha", "7", "-h"}).help);
+}
+
+struct BadCommandLine {
+    std::vector<std::string_view> args;
+    std::string message;
+};
+
+class AppOptionsErrorTest : public ::testing::TestWithParam<BadCommandLine> {};
+
+TEST_P(AppOptionsErrorTest, GivesOneMessageNamingTheOption) {
+    const ParsedOptions parsed = ParseOptions(GetParam().args);
+    EXPECT_EQ(parsed.error, GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, AppOptionsErrorTest,
+    ::testing::Values(
+        BadCommandLine{{"g.vtk", "--colour", "jet"}, "unknown option '--colour' (see --help)"},
+        BadCommandLine{{"g.vtk", "-x"}, "unknown option '-x' (see --help)"},
+        BadCommandLine{{"g.vtk", "--alpha"}, "--alpha needs a value (see --help)"},
+        BadCommandLine{{"g.vtk", "--alpha", "half"}, "--alpha: 'half' is not a number"},
+        BadCommandLine{{"g.vtk", "--alpha", "0.5x"}, "--alpha: '0.5x' is not a number"},
+        BadCommandLine{{"g.vtk", "--alpha", "nan"}, "--alpha: 'nan' is not a number"},
+        BadCommandLine{{"g.vtk", "--alpha", "1.5"}, "--alpha: 1.5 is out of range (0 to 1)"},
+        BadCommandLine{{"g.vtk", "--brightness", "-0.1"}, "--brightness: -0.1 is out of range (0 to 1)"},
+        BadCommandLine{{"g.vtk", "--elevation", "90"}, "--elevation: 90 is out of range (-89 to 89)"},
+        BadCommandLine{{"g.vtk", "--zoom", "0"}, "--zoom: 0 is out of range (0.01 to 100)"},
+        BadCommandLine{{"g.vtk", "--deform", "1e7"}, "--deform: 1e7 is out of range (-1e+06 to 1e+06)"},
+        BadCommandLine{{"g.vtk", "--turntable", "0"}, "--turntable: 0 is out of range (1 to 3600)"},
+        BadCommandLine{{"g.vtk", "--turntable", "2.5"}, "--turntable: '2.5' is not a whole number"},
+        BadCommandLine{{"g.vtk", "--turntable", "99999999999999999999999"},
+                       "--turntable: 99999999999999999999999 is out of range (1 to 3600)"},
+        BadCommandLine{{"g.vtk", "--size", "800"}, "--size: expected WIDTHxHEIGHT such as 800x600, found '800'"},
+        BadCommandLine{{"g.vtk", "--size", "0x600"}, "--size: 0 is out of range (1 to 8192)"},
+        BadCommandLine{{"g.vtk", "--size", "800x9000"}, "--size: 9000 is out of range (1 to 8192)"},
+        BadCommandLine{{"g.vtk", "--range", "5,5"}, "--range: MIN must be below MAX, found '5,5'"},
+        BadCommandLine{{"g.vtk", "--range", "1"},
+                       "--range: expected 2 numbers separated by commas, such as 0,100, found '1'"},
+        BadCommandLine{{"g.vtk", "--range", "0,1e31"}, "--range: 1e+31 is too large"},
+        BadCommandLine{{"g.vtk", "--draw", "voxels", "--voxel-range", "9,5"},
+                       "--voxel-range: MIN must be at most MAX, found '9,5'"},
+        BadCommandLine{{"g.vtk", "--clip", "0,0,0,1"},
+                       "--clip: the normal A,B,C of '0,0,0,1' must be non-zero and finite"},
+        BadCommandLine{{"g.vtk", "--clip", "1,0,0"},
+                       "--clip: expected 4 numbers separated by commas, such as 0,-1,0,0.5, found '1,0,0'"},
+        BadCommandLine{{"g.vtk", "--clip", "1,0,0,x"}, "--clip: 'x' is not a number"},
+        BadCommandLine{{"g.vtk", "--clip=1,0,0,0", "--clip=1,0,0,0", "--clip=1,0,0,0", "--clip=1,0,0,0",
+                        "--clip=1,0,0,0", "--clip=1,0,0,0", "--clip=1,0,0,0", "--clip=1,0,0,0", "--clip=1,0,0,0"},
+                       "--clip: at most 8 planes"},
+        BadCommandLine{{"g.vtk", "--draw", "surface,mesh"}, "--draw: unknown drawable 'mesh' (surface, edges, voxels)"},
+        BadCommandLine{{"g.vtk", "--colormap", "hot"}, "--colormap: unknown colour map 'hot' (viridis, jet)"},
+        BadCommandLine{{"g.vtk", "--capping", "yes"}, "--capping: expected on or off, found 'yes'"},
+        BadCommandLine{{"g.vtk", "--wireframe=on"}, "--wireframe takes no value"},
+        BadCommandLine{{"g.vtk", "--wireframe"}, "--wireframe applies to voxels: add it to --draw"},
+        BadCommandLine{{"g.vtk", "--voxel-range", "1,2"}, "--voxel-range applies to voxels: add it to --draw"},
+        BadCommandLine{{"g.vtk", "--draw", "edges", "--capping", "off"},
+                       "--capping applies to the surface: add it to --draw"},
+        BadCommandLine{{"g.vtk", "--draw", "edges", "--colormap", "jet"},
+                       "--colormap applies to the surface and voxels: add it to --draw"},
+        BadCommandLine{{"g.vtk", "--size", "100x50", "--probe", "100,0"},
+                       "--probe: pixel 100,0 is outside the 100x50 image"},
+        BadCommandLine{{"g.vtk", "--probe", "1"}, "--probe: expected X,Y such as 400,300, found '1'"},
+        BadCommandLine{{"g.vtk", "-o", "picture.jpg"}, "--output: 'picture.jpg' must end in .png"},
+        BadCommandLine{{"g.vtk", "--output="}, "--output: the path is empty"},
+        BadCommandLine{{"a.vtk", "b.vtk"}, "unexpected argument 'b.vtk': one data file at most"},
+        BadCommandLine{{"--clip", "1,0,0,0"}, "--clip needs a data file; the demo takes only --output and --size"}));
+
+// The usage text is the reference: every option it names must parse, and
+// each must come with an example.
+TEST(AppOptionsTest, HelpDocumentsEveryOptionWithAnExample) {
+    const std::string help = HelpText();
+    const std::vector<std::string> documented{"--draw",  "--voxel-range", "--wireframe", "--colormap", "--range",
+                                              "--alpha", "--brightness",  "--clip",      "--capping",  "--deform",
+                                              "--size",  "--azimuth",     "--elevation", "--zoom",     "--turntable",
+                                              "--probe", "--output"};
+    std::istringstream lines(help);
+    std::string line, current, block;
+    std::vector<std::pair<std::string, std::string>> blocks;  // option, its lines
+    while (std::getline(lines, line)) {
+        if (line.rfind("  -", 0) == 0) {
+            if (!current.empty()) blocks.emplace_back(current, block);
+            const std::size_t start = line.find("--");
+            current = line.substr(start, line.find(' ', start) - start);
+            block.clear();
+        } else if (line.empty() || line.back() == ':') {
+            if (!current.empty()) blocks.emplace_back(current, block);
+            current.clear();
+        }
+        block += line + "\n";
+    }
+    std::vector<std::string> seen;
+    for (const auto& [option, text] : blocks) {
+        if (option == "--help") continue;
+        seen.push_back(option);
+        EXPECT_NE(text.find("e.g. "), std::string::npos) << option << " has no example";
+        // Each example must itself parse.
+        const std::string example =
+            text.substr(text.find("e.g. ") + 5, text.find('\n', text.find("e.g. ")) - text.find("e.g. ") - 5);
+        std::vector<std::string> words{"grid.vtk", "--draw", "surface,voxels"};
+        std::istringstream exampleWords(example);
+        for (std::string word; exampleWords >> word;) words.push_back(word);
+        const std::vector<std::string_view> args(words.begin(), words.end());
+        EXPECT_EQ(ParseOptions(args).error, "") << "example of " << option << ": " << example;
+    }
+    EXPECT_EQ(seen, documented);
+}
+
+TEST(AppOptionsTest, OutputPathsFollowTheDataFile) {
+    EXPECT_EQ(DefaultOutputPath(""), "out");
+    EXPECT_EQ(DefaultOutputPath("data/beam.vtk"), "out/beam.png");
+    EXPECT_EQ(FramePath("out/beam.png", 7, 36), "out/beam-007.png");
+    EXPECT_EQ(FramePath("out/beam.png", 12, 3600), "out/beam-0012.png");
+    EXPECT_EQ(FramePath("beam.png", 0, 1), "beam-000.png");
+}
+
+}  // namespace
+}  // namespace Korvex::App

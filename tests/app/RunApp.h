@@ -1,0 +1,84 @@
+#pragma once
+
+// Runs the built korvex-render in a scratch directory of its own and keeps
+// what it printed.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace Korvex::App::test {
+
+struct AppRun {
+    int status = -1;  // exit status; -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+class AppRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::temp_directory_path() /
+               (std::string("korvex-render-") + info->test_suite_name() + "-" + info->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    // A failed test keeps its files, pictures included, for a person to look at.
+    void TearDown() override {
+        if (HasFailure())
+            std::cerr << "files of the failed run kept in " << dir_ << "\n";
+        else
+            std::filesystem::remove_all(dir_);
+    }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    void WriteFile(const std::string& name, const std::string& bytes) const {
+        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    }
+
+    // The files the run left in the scratch directory, inputs included.
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_))
+            if (entry.is_regular_file()) names.push_back(std::filesystem::relative(entry.path(), dir_).string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    AppRun Run(const std::vector<std::string>& args) const {
+        std::string command = "cd '" + dir_.string() + "' && '" KORVEX_RENDER_PATH "'";
+        for (const std::string& arg : args) command += " '" + arg + "'";
+        command += " >stdout.txt 2>stderr.txt";
+        const int result = std::system(command.c_str());
+        AppRun run;
+        run.status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+        run.out = Slurp("stdout.txt");
+        run.err = Slurp("stderr.txt");
+        std::filesystem::remove(dir_ / "stdout.txt");
+        std::filesystem::remove(dir_ / "stderr.txt");
+        return run;
+    }
+
+private:
+    std::string Slurp(const std::string& name) const {
+        std::ifstream file(dir_ / name, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    std::filesystem::path dir_;
+};
+
+}  // namespace Korvex::App::test

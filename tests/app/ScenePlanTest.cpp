@@ -1,0 +1,193 @@
+// Pictures planned from the command line and for the demo, and the camera
+// that frames them.
+
+#include <DemoScene.h>
+#include <OrbitCamera.h>
+#include <ScenePlan.h>
+#include <VoxelSelection.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Korvex::App {
+namespace {
+
+// 3 x 3 x 3 samples whose value is x + 10 z, optionally with vectors (0, 0, -1).
+VtkGrid SmallGrid(bool vectors) {
+    VtkGrid grid;
+    grid.dimensions = {3, 3, 3};
+    grid.scalarsName = "v";
+    for (int z = 0; z < 3; ++z)
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 3; ++x) grid.scalars.push_back(float(x + 10 * z));
+    if (vectors) {
+        grid.vectorsName = "u";
+        grid.vectors.assign(27, {0.0f, 0.0f, -1.0f});
+    }
+    return grid;
+}
+
+RenderOptions FileOptions() {
+    RenderOptions options;
+    options.inputPath = "grid.vtk";
+    return options;
+}
+
+TEST(ScenePlanTest, DefaultsComeFromTheData) {
+    const PlanResult withVectors = PlanFromOptions(SmallGrid(true), FileOptions());
+    ASSERT_EQ(withVectors.error, "");
+    const ScenePlan& plan = withVectors.plan;
+    EXPECT_EQ(plan.valueRange, (std::array<float, 2>{0, 22}));
+    EXPECT_EQ(plan.voxelRange, (std::array<float, 2>{11, 22}));
+    ASSERT_EQ(plan.layers.size(), 1u);
+    EXPECT_EQ(plan.layers[0].kind, LayerKind::Surface);
+    EXPECT_EQ(plan.layers[0].deformation, 1.0f);  // vectors are shown as they are
+    EXPECT_FALSE(plan.surfaceTriangles.empty());
+    EXPECT_TRUE(plan.edgeLines.empty() && plan.voxels.empty());
+    // The camera frames the cells widened by the displacement, axis by axis.
+    EXPECT_EQ(plan.sceneBox, (Rendering::boundingbox<float, 3>({0, 0, -1}, {2, 2, 3})));
+
+    const PlanResult withoutVectors = PlanFromOptions(SmallGrid(false), FileOptions());
+    ASSERT_EQ(withoutVectors.error, "");
+    EXPECT_EQ(withoutVectors.plan.layers[0].deformation, 0.0f);
+    EXPECT_EQ(withoutVectors.plan.sceneBox, (Rendering::boundingbox<float, 3>({0, 0, 0}, {2, 2, 2})));
+}
+
+TEST(ScenePlanTest, OptionsReachEveryLayerInDrawOrder) {
+    RenderOptions options = FileOptions();
+    options.drawEdges = options.drawVoxels = true;
+    options.range = {{-5.0f, 5.0f}};
+    options.voxelRange = {{6.0f, 16.0f}};
+    options.clipPlanes = {{1, 0, 0, -0.5f}};
+    options.deformation = 0.5f;
+    options.alpha = 0.5f;
+    options.capping = false;
+    const PlanResult result = PlanFromOptions(SmallGrid(true), options);
+    ASSERT_EQ(result.error, "");
+    const ScenePlan& plan = result.plan;
+    EXPECT_EQ(plan.valueRange, (std::array<float, 2>{-5, 5}));
+    ASSERT_EQ(plan.layers.size(), 3u);
+    EXPECT_EQ(plan.layers[0].kind, LayerKind::Surface);
+    EXPECT_EQ(plan.layers[1].kind, LayerKind::Edges);
+    EXPECT_EQ(plan.layers[2].kind, LayerKind::Voxels);
+    for (const Layer& layer : plan.layers) {
+        EXPECT_EQ(layer.clipPlanes, (std::vector<Rendering::ClipPlane>{{1, 0, 0, -0.5f}}));
+        EXPECT_EQ(layer.deformation, 0.5f);
+        EXPECT_EQ(layer.alpha, 0.5f);
+        EXPECT_FALSE(layer.capping);
+    }
+    EXPECT_FALSE(plan.surfaceTriangles.empty());
+    EXPECT_FALSE(plan.edgeLines.empty());
+    // Cell means are 5.5 and 6.5 in the lower cells (x first, then second
+    // column), 15.5 and 16.5 in the upper ones.
+    EXPECT_EQ(plan.voxels, (std::vector<std::uint32_t>{PackVoxel(1, 0, 0), PackVoxel(1, 1, 0), PackVoxel(0, 0, 1),
+                                                       PackVoxel(0, 1, 1)}));
+}
+
+TEST(ScenePlanTest, DataThatCannotBeDrawnIsNamed) {
+    RenderOptions deform = FileOptions();
+    deform.deformation = 2.0f;
+    EXPECT_EQ(PlanFromOptions(SmallGrid(false), deform).error, "deformation needs VECTORS in the file");
+    deform.deformation = 0.0f;
+    EXPECT_EQ(PlanFromOptions(SmallGrid(false), deform).error, "");
+
+    VtkGrid line = SmallGrid(false);
+    line.dimensions = {27, 1, 1};
+    EXPECT_EQ(PlanFromOptions(line, FileOptions()).error,
+              "the grid is 27x1x1: a surface needs 2 samples along two axes at least");
+    RenderOptions edges = FileOptions();
+    edges.drawSurface = false;
+    edges.drawEdges = true;
+    VtkGrid point = SmallGrid(false);
+    point.dimensions = {1, 1, 1};
+    point.scalars.resize(1);
+    EXPECT_EQ(PlanFromOptions(point, edges).error, "the grid is 1x1x1: it has no cell edges");
+
+    RenderOptions voxels = FileOptions();
+    voxels.drawVoxels = true;
+    voxels.voxelRange = {{100.0f, 200.0f}};
+    EXPECT_EQ(PlanFromOptions(SmallGrid(false), voxels).error, "no cell lies in the voxel range 100 to 200");
+    VtkGrid flat = SmallGrid(false);
+    flat.dimensions = {9, 3, 1};
+    voxels.voxelRange.reset();
+    EXPECT_EQ(PlanFromOptions(flat, voxels).error,
+              "voxels need at least 2 samples along every axis; the grid has 9x3x1");
+}
+
+TEST(ScenePlanTest, ConstantDataGetsARangeAroundItsValue) {
+    EXPECT_EQ(ValueRangeOf(std::vector<float>{3, 3, 3}), (std::array<float, 2>{2.5f, 3.5f}));
+    EXPECT_EQ(ValueRangeOf(std::vector<float>{1e6f}), (std::array<float, 2>{1e6f - 1e3f, 1e6f + 1e3f}));
+    EXPECT_EQ(ValueRangeOf(std::vector<float>{2, -1, 7}), (std::array<float, 2>{-1, 7}));
+}
+
+TEST(ScenePlanTest, DemoPicturesArePlannedWithTheirGeometry) {
+    const VtkGrid block = MakeDemoBlock();
+    EXPECT_EQ(block.dimensions, (std::array<std::size_t, 3>{41, 13, 13}));
+    ASSERT_EQ(block.vectors.size(), block.scalars.size());
+    // Clamped at x = 0; the free end's axis drops by the tip deflection.
+    EXPECT_EQ(block.vectors[0][2], 0.0f);
+    EXPECT_NEAR(block.vectors[40 + 41 * (6 + 13 * 6)][2], -0.03f, 1e-6f);
+    const auto [coolest, hottest] = std::minmax_element(block.scalars.begin(), block.scalars.end());
+    EXPECT_GE(*coolest, 20.0f);
+    EXPECT_LE(*hottest, 98.0f);
+
+    std::string error;
+    const std::vector<DemoImage> images = DemoImages(block, &error);
+    ASSERT_EQ(error, "");
+    std::vector<std::string> names;
+    bool capped = false, voxels = false, deformedEdges = false, probed = false;
+    for (const DemoImage& image : images) {
+        names.push_back(image.fileName);
+        for (const Layer& layer : image.plan.layers) {
+            capped |= layer.kind == LayerKind::Surface && layer.capping && layer.clipPlanes.size() == 2;
+            voxels |= layer.kind == LayerKind::Voxels && layer.wireframe && !image.plan.voxels.empty();
+            deformedEdges |= layer.kind == LayerKind::Edges && layer.deformation != 0.0f;
+        }
+        probed |= image.probeCentre;
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"demo-surface.png", "demo-edges.png", "demo-voxels.png", "demo-probe.png"}));
+    EXPECT_TRUE(capped && voxels && deformedEdges && probed);
+}
+
+// Projects p with the camera to normalised device coordinates and depth.
+std::array<double, 3> Project(const CameraMatrices& camera, const std::array<double, 3>& p) {
+    const Rendering::KxTransformMatrix mvp = camera.projection * camera.view;
+    std::array<double, 4> clip{};
+    for (int r = 0; r < 4; ++r)
+        clip[r] = mvp.GetElement(r, 0, false) * p[0] + mvp.GetElement(r, 1, false) * p[1] +
+                  mvp.GetElement(r, 2, false) * p[2] + mvp.GetElement(r, 3, false);
+    return {clip[0] / clip[3], clip[1] / clip[3], clip[2] / clip[3]};
+}
+
+TEST(ScenePlanTest, OrbitCameraFramesTheBoxWithDepthInZeroToOne) {
+    const Rendering::boundingbox<float, 3> box({0, 0, 0}, {4, 1, 1});
+    for (const double aspect : {4.0 / 3.0, 0.5})
+        for (const double azimuth : {-60.0, 0.0, 135.0})
+            for (const double elevation : {-89.0, 25.0, 89.0}) {
+                const CameraMatrices camera = OrbitCamera(box, azimuth, elevation, 1.0, aspect);
+                const std::array<double, 3> centre = Project(camera, {2.0, 0.5, 0.5});
+                EXPECT_NEAR(centre[0], 0.0, 1e-9);
+                EXPECT_NEAR(centre[1], 0.0, 1e-9);
+                for (int corner = 0; corner < 8; ++corner) {
+                    const std::array<double, 3> p =
+                        Project(camera, {corner & 1 ? 4.0 : 0.0, corner & 2 ? 1.0 : 0.0, corner & 4 ? 1.0 : 0.0});
+                    EXPECT_LT(std::fabs(p[0]), 1.0) << azimuth << " " << elevation << " " << aspect;
+                    EXPECT_LT(std::fabs(p[1]), 1.0);
+                    EXPECT_GT(p[2], 0.0);
+                    EXPECT_LT(p[2], 1.0);
+                }
+            }
+    // Azimuth 0, elevation 0: the camera looks from +x, so the +x face is nearer.
+    const CameraMatrices side = OrbitCamera(box, 0.0, 0.0, 1.0, 1.0);
+    EXPECT_LT(Project(side, {4, 0.5, 0.5})[2], Project(side, {0, 0.5, 0.5})[2]);
+    // Zoom 2 doubles the picture about its centre.
+    const CameraMatrices far = OrbitCamera(box, 30.0, 20.0, 1.0, 1.0);
+    const CameraMatrices near = OrbitCamera(box, 30.0, 20.0, 2.0, 1.0);
+    EXPECT_NEAR(Project(near, {4, 1, 1})[0], 2.0 * Project(far, {4, 1, 1})[0], 1e-9);
+}
+
+}  // namespace
+}  // namespace Korvex::App

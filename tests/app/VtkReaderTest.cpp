@@ -1,0 +1,256 @@
+#include "VtkFiles.h"
+
+#include <VtkReader.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+namespace Korvex::App {
+namespace {
+
+using test::BigEndianValues;
+using test::VtkHeader;
+using test::WithLine;
+
+using Vectors = std::vector<std::array<float, 3>>;
+
+VtkGrid ParseOk(const std::string& bytes) {
+    VtkReadResult result = ParseVtk(bytes, "grid.vtk");
+    EXPECT_TRUE(result.Ok()) << result.error;
+    return std::move(result.grid);
+}
+
+TEST(VtkReaderTest, AsciiScalarsGiveTheGridWithItsPlacement) {
+    const VtkGrid grid = ParseOk(
+        "# vtk DataFile Version 3.0\n"
+        "heated block\n"
+        "ASCII\n"
+        "DATASET STRUCTURED_POINTS\n"
+        "DIMENSIONS 3 2 1\n"
+        "ORIGIN -1 0.5 2\n"
+        "SPACING 0.25 2 1\n"
+        "POINT_DATA 6\n"
+        "SCALARS temperature float 1\n"
+        "LOOKUP_TABLE default\n"
+        "0 1 2\n"
+        "3.5 -4e2 +5\n");
+    EXPECT_EQ(grid.dimensions, (std::array<std::size_t, 3>{3, 2, 1}));
+    EXPECT_EQ(grid.origin, (std::array<double, 3>{-1.0, 0.5, 2.0}));
+    EXPECT_EQ(grid.spacing, (std::array<double, 3>{0.25, 2.0, 1.0}));
+    EXPECT_EQ(grid.scalarsName, "temperature");
+    EXPECT_EQ(grid.scalars, (std::vector<float>{0, 1, 2, 3.5f, -400, 5}));
+    EXPECT_TRUE(grid.vectorsName.empty());
+    EXPECT_TRUE(grid.vectors.empty());
+}
+
+TEST(VtkReaderTest, AsciiDoubleScalarsAndVectorsInEitherOrder) {
+    const std::string scalars = "SCALARS t double\nLOOKUP_TABLE default\n0.1 0.2 0.3 0.4\n";
+    const std::string vectors = "VECTORS u double\n1 2 3  4 5 6\n7 8 9 10 11 12\n";
+    const Vectors expected{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}};
+    for (const std::string& body : {scalars + vectors, vectors + scalars}) {
+        const VtkGrid grid = ParseOk(VtkHeader("ASCII") + body);
+        EXPECT_EQ(grid.scalars, (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
+        EXPECT_EQ(grid.vectorsName, "u");
+        EXPECT_EQ(grid.vectors, expected);
+    }
+}
+
+TEST(VtkReaderTest, BinaryValuesAreBigEndianFloatsOrDoubles) {
+    const std::vector<float> scalars{1.5f, -2.0f, 1e-3f, 3e7f};
+    const std::vector<float> vectorFloats{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    const Vectors vectors{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}};
+
+    const VtkGrid floats =
+        ParseOk(VtkHeader("BINARY") + "SCALARS s float 1\nLOOKUP_TABLE default\n" + BigEndianValues(scalars) +
+                "\nVECTORS v float\n" + BigEndianValues(vectorFloats) + "\n");
+    EXPECT_EQ(floats.scalars, scalars);
+    EXPECT_EQ(floats.vectors, vectors);
+
+    const std::vector<double> doubles{1.5, -2.0, 0.25, 1e10};
+    const VtkGrid fromDoubles =
+        ParseOk(VtkHeader("BINARY") + "SCALARS s double\nLOOKUP_TABLE default\n" + BigEndianValues(doubles));
+    EXPECT_EQ(fromDoubles.scalars, (std::vector<float>{1.5f, -2.0f, 0.25f, 1e10f}));
+    EXPECT_TRUE(fromDoubles.vectors.empty());
+}
+
+TEST(VtkReaderTest, BinaryDataMayHoldLineBreakAndBlankBytes) {
+    // 0x0A and 0x20 inside the data must not be taken for separators.
+    const std::vector<float> scalars{std::bit_cast<float>(0x0A0A0A0Au), std::bit_cast<float>(0x20202020u), 0.0f, 1.0f};
+    const VtkGrid grid =
+        ParseOk(VtkHeader("BINARY") + "SCALARS s float\nLOOKUP_TABLE default\n" + BigEndianValues(scalars));
+    EXPECT_EQ(grid.scalars, scalars);
+}
+
+TEST(VtkReaderTest, AcceptsTheUsualVariationsOfTheFormat) {
+    // Lower-case keywords, CRLF line ends, blank lines, ASPECT_RATIO for
+    // SPACING, placement lines in any order or left out.
+    const VtkGrid grid = ParseOk(
+        "# vtk DataFile Version 2.0\r\n"
+        "\r\n"
+        "ascii\r\n"
+        "dataset structured_points\r\n"
+        "\r\n"
+        "ASPECT_RATIO 2 2 2\r\n"
+        "dimensions 2 1 1\r\n"
+        "point_data 2\r\n"
+        "scalars v FLOAT\r\n"
+        "lookup_table my_table\r\n"
+        "7\r\n8\r\n");
+    EXPECT_EQ(grid.dimensions, (std::array<std::size_t, 3>{2, 1, 1}));
+    EXPECT_EQ(grid.origin, (std::array<double, 3>{0.0, 0.0, 0.0}));
+    EXPECT_EQ(grid.spacing, (std::array<double, 3>{2.0, 2.0, 2.0}));
+    EXPECT_EQ(grid.scalars, (std::vector<float>{7, 8}));
+}
+
+TEST(VtkReaderTest, LargestGridSizeIsAcceptedInTheHeader) {
+    // The header is fine; the values run out.
+    const std::string text = VtkHeader("ASCII", "2048 1 1", 2048) + "SCALARS s float\nLOOKUP_TABLE default\n1 1\n";
+    EXPECT_EQ(ParseVtk(text, "grid.vtk").error,
+              "grid.vtk:11: unexpected end of file: SCALARS 's' has 2 of 2048 values");
+}
+
+struct BrokenFile {
+    const char* what;
+    std::string bytes;
+    std::string message;
+};
+
+class VtkReaderBrokenTest : public ::testing::TestWithParam<BrokenFile> {};
+
+TEST_P(VtkReaderBrokenTest, GivesOneMessageWithFileAndLine) {
+    const VtkReadResult result = ParseVtk(GetParam().bytes, "grid.vtk");
+    EXPECT_FALSE(result.Ok());
+    EXPECT_EQ(result.error, GetParam().message);
+}
+
+const std::string kScalars4 = "SCALARS s float\nLOOKUP_TABLE default\n1 2 3 4\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, VtkReaderBrokenTest,
+    ::testing::Values(
+        BrokenFile{"empty", "",
+                   "grid.vtk:1: not a legacy VTK file: the first line must be '# vtk DataFile Version x.y'"},
+        BrokenFile{"not vtk", "P6\n2 2\n255\n",
+                   "grid.vtk:1: not a legacy VTK file: the first line must be '# vtk DataFile Version x.y'"},
+        BrokenFile{"no title", "# vtk DataFile Version 3.0",
+                   "grid.vtk:1: unexpected end of file: expected a title line"},
+        BrokenFile{"bad format", WithLine(VtkHeader("ASCII"), "ASCII", "TEXT") + kScalars4,
+                   "grid.vtk:3: expected ASCII or BINARY, found 'TEXT'"},
+        BrokenFile{"other dataset", WithLine(VtkHeader("ASCII"), "STRUCTURED_POINTS", "UNSTRUCTURED_GRID") + kScalars4,
+                   "grid.vtk:4: unsupported dataset 'UNSTRUCTURED_GRID' (STRUCTURED_POINTS only)"},
+        BrokenFile{"no dataset", WithLine(VtkHeader("ASCII"), "DATASET STRUCTURED_POINTS", "GEOMETRY") + kScalars4,
+                   "grid.vtk:4: expected DATASET STRUCTURED_POINTS, found 'GEOMETRY'"},
+        BrokenFile{"misspelled keyword", WithLine(VtkHeader("ASCII"), "DIMENSIONS", "DIMENSION") + kScalars4,
+                   "grid.vtk:5: expected DIMENSIONS, ORIGIN, SPACING or POINT_DATA, found 'DIMENSION'"},
+        BrokenFile{"no dimensions", WithLine(VtkHeader("ASCII"), "DIMENSIONS 2 2 1\n", "") + kScalars4,
+                   "grid.vtk:7: expected DIMENSIONS before POINT_DATA"},
+        BrokenFile{"two dimensions", WithLine(VtkHeader("ASCII"), "ORIGIN 0 0 0", "DIMENSIONS 2 2 1") + kScalars4,
+                   "grid.vtk:6: a second DIMENSIONS line"},
+        BrokenFile{"two of three dimensions", VtkHeader("ASCII", "2 2") + kScalars4,
+                   "grid.vtk:5: DIMENSIONS needs 3 integers"},
+        BrokenFile{"fractional dimension", VtkHeader("ASCII", "2 2.5 1") + kScalars4,
+                   "grid.vtk:5: DIMENSIONS needs 3 integers, found '2.5'"},
+        BrokenFile{"zero dimension", VtkHeader("ASCII", "2 0 1") + kScalars4,
+                   "grid.vtk:5: DIMENSIONS 0 is out of range: each must be 1 to 2048"},
+        BrokenFile{"huge dimension", VtkHeader("ASCII", "2049 1 1", 2049) + kScalars4,
+                   "grid.vtk:5: DIMENSIONS 2049 is out of range: each must be 1 to 2048"},
+        BrokenFile{"overflowing dimension", VtkHeader("ASCII", "99999999999999999999999 1 1") + kScalars4,
+                   "grid.vtk:5: DIMENSIONS '99999999999999999999999' is too large: each must be 1 to 2048"},
+        BrokenFile{"zero spacing", WithLine(VtkHeader("ASCII"), "SPACING 1 1 1", "SPACING 1 0 1") + kScalars4,
+                   "grid.vtk:7: SPACING must be positive, found '0'"},
+        BrokenFile{"bad origin", WithLine(VtkHeader("ASCII"), "ORIGIN 0 0 0", "ORIGIN 0 nan 0") + kScalars4,
+                   "grid.vtk:6: ORIGIN: 'nan' is not a finite number"},
+        BrokenFile{"short origin", WithLine(VtkHeader("ASCII"), "ORIGIN 0 0 0", "ORIGIN 0 0") + kScalars4,
+                   "grid.vtk:6: ORIGIN needs 3 numbers"},
+        BrokenFile{"mismatched point data", VtkHeader("ASCII", "2 2 1", 5) + kScalars4,
+                   "grid.vtk:8: POINT_DATA 5 does not match DIMENSIONS 2 2 1 (4 points)"},
+        BrokenFile{"point data without count", WithLine(VtkHeader("ASCII"), "POINT_DATA 4", "POINT_DATA") + kScalars4,
+                   "grid.vtk:8: POINT_DATA needs the number of points"},
+        BrokenFile{"no point data", VtkHeader("ASCII").substr(0, VtkHeader("ASCII").find("POINT_DATA")),
+                   "grid.vtk:7: unexpected end of file: expected POINT_DATA"},
+        BrokenFile{"truncated values", VtkHeader("ASCII") + "SCALARS s float\nLOOKUP_TABLE default\n1 2\n3",
+                   "grid.vtk:12: unexpected end of file: SCALARS 's' has 3 of 4 values"},
+        BrokenFile{"bad number", VtkHeader("ASCII") + "SCALARS s float\nLOOKUP_TABLE default\n1\n2x 3 4\n",
+                   "grid.vtk:12: SCALARS 's': value 2 of 4 '2x' is not a number"},
+        BrokenFile{"keyword among values",
+                   VtkHeader("ASCII") + "SCALARS s float\nLOOKUP_TABLE default\n1 2 3\nVECTORS v float\n",
+                   "grid.vtk:12: SCALARS 's': value 4 of 4 'VECTORS' is not a number"},
+        BrokenFile{"infinite value", VtkHeader("ASCII") + "SCALARS s float\nLOOKUP_TABLE default\n1 2 inf 4\n",
+                   "grid.vtk:11: SCALARS 's': value 3 of 4 'inf' is not a finite number"},
+        BrokenFile{"value beyond float", VtkHeader("ASCII") + "SCALARS s double\nLOOKUP_TABLE default\n1 2 1e39 4\n",
+                   "grid.vtk:11: SCALARS 's': value 3 of 4 '1e39' is out of the float range"},
+        BrokenFile{"too many values", VtkHeader("ASCII") + "SCALARS s float\nLOOKUP_TABLE default\n1 2 3 4\n5\n",
+                   "grid.vtk:12: more values than POINT_DATA 4"},
+        BrokenFile{"integer type", VtkHeader("ASCII") + "SCALARS s int\nLOOKUP_TABLE default\n1 2 3 4\n",
+                   "grid.vtk:9: SCALARS: unsupported data type 'int' (float or double)"},
+        BrokenFile{"three components", VtkHeader("ASCII") + "SCALARS s float 3\nLOOKUP_TABLE default\n1 2 3 4\n",
+                   "grid.vtk:9: SCALARS with '3' components is not supported (1 only)"},
+        BrokenFile{"no lookup table", VtkHeader("ASCII") + "SCALARS s float\n1 2 3 4\n",
+                   "grid.vtk:10: expected LOOKUP_TABLE <name> after SCALARS, found '1'"},
+        BrokenFile{"vectors without type", VtkHeader("ASCII") + kScalars4 + "VECTORS v\n",
+                   "grid.vtk:12: VECTORS needs a name and a data type"},
+        BrokenFile{"vectors only", VtkHeader("ASCII") + "VECTORS v float\n1 2 3 4 5 6 7 8 9 10 11 12\n",
+                   "grid.vtk:10: no SCALARS in POINT_DATA"},
+        BrokenFile{"two scalars", VtkHeader("ASCII") + kScalars4 + kScalars4,
+                   "grid.vtk:12: a second SCALARS section is not supported"},
+        BrokenFile{"cell data", VtkHeader("ASCII") + kScalars4 + "CELL_DATA 1\n",
+                   "grid.vtk:12: expected SCALARS or VECTORS, found 'CELL_DATA'"},
+        BrokenFile{"binary too short",
+                   VtkHeader("BINARY") + "SCALARS s float\nLOOKUP_TABLE default\n" +
+                       BigEndianValues(std::vector<float>{1, 2, 3}),
+                   "grid.vtk:9: SCALARS 's': binary data too short: 12 of 16 bytes"},
+        BrokenFile{"binary double too short",
+                   VtkHeader("BINARY") + "SCALARS s double\nLOOKUP_TABLE default\n" +
+                       BigEndianValues(std::vector<float>{1, 2, 3, 4}),
+                   "grid.vtk:9: SCALARS 's': binary data too short: 16 of 32 bytes"},
+        BrokenFile{"binary nan",
+                   VtkHeader("BINARY") + "SCALARS s float\nLOOKUP_TABLE default\n" +
+                       BigEndianValues(std::vector<float>{1, std::numeric_limits<float>::quiet_NaN(), 3, 4}),
+                   "grid.vtk:9: SCALARS 's': binary value 2 is not a finite number"},
+        BrokenFile{"binary huge grid",
+                   VtkHeader("BINARY", "2048 2048 2048", std::size_t{2048} * 2048 * 2048) +
+                       "SCALARS s float\nLOOKUP_TABLE default\n" + BigEndianValues(std::vector<float>{1}),
+                   "grid.vtk:9: SCALARS 's': binary data too short: 4 of 34359738368 bytes"}),
+    [](const ::testing::TestParamInfo<BrokenFile>& param) {
+        std::string name = param.param.what;
+        for (char& c : name)
+            if (c == ' ') c = '_';
+        return name;
+    });
+
+TEST(VtkReaderTest, GarbageBytesInWordsAreShownPrintable) {
+    const std::string text = VtkHeader("ASCII") + std::string("SCAL\x01\xff") + "ARS s float\n";
+    EXPECT_EQ(ParseVtk(text, "grid.vtk").error, "grid.vtk:9: expected SCALARS or VECTORS, found 'SCAL??ARS'");
+}
+
+class VtkFileTest : public ::testing::Test {
+protected:
+    std::filesystem::path dir_ = std::filesystem::temp_directory_path() /
+                                 ("VtkFileTest-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    void SetUp() override { std::filesystem::create_directories(dir_); }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+};
+
+TEST_F(VtkFileTest, ReadsAFileAndNamesItInMessages) {
+    const std::filesystem::path path = dir_ / "grid.vtk";
+    std::ofstream(path, std::ios::binary) << VtkHeader("ASCII") << kScalars4;
+    const VtkReadResult good = ReadVtkFile(path.string());
+    ASSERT_TRUE(good.Ok()) << good.error;
+    EXPECT_EQ(good.grid.scalars, (std::vector<float>{1, 2, 3, 4}));
+
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << VtkHeader("ASCII", "2 2 1", 3);
+    EXPECT_EQ(ReadVtkFile(path.string()).error,
+              path.string() + ":8: POINT_DATA 3 does not match DIMENSIONS 2 2 1 (4 points)");
+}
+
+TEST_F(VtkFileTest, MissingFileAndDirectoryGiveTheirMessages) {
+    const std::string missing = (dir_ / "missing.vtk").string();
+    EXPECT_EQ(ReadVtkFile(missing).error, missing + ": cannot open: No such file or directory");
+    EXPECT_EQ(ReadVtkFile(dir_.string()).error, dir_.string() + ": is a directory, not a VTK file");
+}
+
+}  // namespace
+}  // namespace Korvex::App

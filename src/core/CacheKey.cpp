@@ -1,5 +1,7 @@
 #include "core/CacheKey.h"
 
+#include <cstring>
+
 namespace Korvex::Rendering::detail {
 
 namespace {
@@ -33,8 +35,19 @@ std::uint64_t HashCombine(std::uint64_t h, std::uint64_t k) {
 
 // The vertex-attribute names are pointers to static semantic strings, so
 // hashing their bytes is deterministic within a process, which is all a
-// cache key needs.
-std::uint64_t HashPipelineState(const PipelineStateDesc& state) { return Fnv1a64(&state, sizeof(state)); }
+// cache key needs. Folded a 64-bit word at a time: byte-wise FNV-1a over the
+// 456 bytes was most of a cached draw's CPU time.
+std::uint64_t HashPipelineState(const PipelineStateDesc& state) {
+    static_assert(sizeof(PipelineStateDesc) % sizeof(std::uint64_t) == 0);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&state);
+    std::uint64_t h = kFnvOffsetBasis;
+    for (std::size_t offset = 0; offset < sizeof(PipelineStateDesc); offset += sizeof(std::uint64_t)) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + offset, sizeof word);
+        h = HashCombine(h, word);
+    }
+    return h;
+}
 
 std::uint64_t PipelineKey(std::uint64_t base, const PipelineStateDesc& state) {
     return HashCombine(base, FnvOf(HashPipelineState(state)));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Techniques.h"
+#include "core/TransformConstants.h"
 
 #include <Korvex/Math/KxTransformMatrix.h>
 #include <Korvex/Rendering/ClipPlane.h>
@@ -46,6 +47,16 @@ concept MeshConstantsBlock = std::is_trivially_copyable_v<Constants> && requires
     requires sizeof(c.corner_max) == 4 * sizeof(float);
     { c.deformation } -> std::same_as<float&>;
     { c.alpha_value } -> std::same_as<float&>;
+};
+
+// What UpdateDrawConstants writes: the pixel size and smallest cell edge, and
+// the matrices (WriteTransforms).
+template <class Constants>
+concept DrawSizedConstantsBlock = requires(Constants c) {
+    requires sizeof(c.pixel_size_min_cell_size) == 4 * sizeof(float);
+    { c.model_matrix.data() } -> std::same_as<float*>;
+    { c.model_view_matrix.data() } -> std::same_as<float*>;
+    { c.projection_matrix.data() } -> std::same_as<float*>;
 };
 
 // The behaviour the three grid meshes share, over the mesh interface
@@ -122,8 +133,35 @@ protected:
     // The grids go before the geometry.
     ~GeometryGridMeshBase() override { this->ReleaseGrids(); }
 
+    // Before each draw, with a scalar grid attached: the transforms, the pixel
+    // size of targets the size of depthTarget and the smallest cell edge of
+    // the finer grid, which tessellation follows.
+    void UpdateDrawConstants(IGpu& gpu, ImageId depthTarget)
+        requires DrawSizedConstantsBlock<Constants>;
+
     std::shared_ptr<IGeometry> geometry_;
 };
+
+template <class Interface, MeshConstantsBlock Constants>
+void GeometryGridMeshBase<Interface, Constants>::UpdateDrawConstants(IGpu& gpu, ImageId depthTarget)
+    requires DrawSizedConstantsBlock<Constants> {
+    Constants& constants = this->constants_;
+    const ImageInfo target = gpu.GetImageInfo(depthTarget);
+    constants.pixel_size_min_cell_size[0] = static_cast<float>(2.0 / target.width);
+    constants.pixel_size_min_cell_size[1] = static_cast<float>(2.0 / target.height);
+
+    std::array<std::size_t, 3> samples = this->scalarGrid_->GetTexture().dimensions;
+    if (this->vectorGrid_) {
+        const std::array<std::size_t, 3> vectorSamples = this->vectorGrid_->GetTexture().dimensions;
+        for (std::size_t i = 0; i < 3; ++i) samples[i] = std::max(samples[i], vectorSamples[i]);
+    }
+    std::array<float, 3> cellEdges;
+    for (std::size_t i = 0; i < 3; ++i)
+        cellEdges[i] = (this->gridBox_.max[i] - this->gridBox_.min[i]) / static_cast<float>(samples[i]);
+    constants.pixel_size_min_cell_size[2] = std::min(cellEdges[0], std::min(cellEdges[1], cellEdges[2]));
+
+    WriteTransforms(constants, this->model_, this->view_, this->projection_);
+}
 
 template <class Interface, MeshConstantsBlock Constants>
 void GridMeshBase<Interface, Constants>::Draw(void*, const RenderPassDesc& pass, ResourceCache& cache,

@@ -18,17 +18,7 @@ void main()
 }
 )";
 
-constexpr const char* kAttributePixel = R"(
-[in float3 N : normal]
-[out float4 target_color : 0]
-[out float4 target_value : 1]
-
-void main()
-{
-    $target_color$ = float4(1.0, 1.0, 1.0, 1.0);
-    $target_value$ = float4($N$.x + 10.0 * $N$.y + 100.0 * $N$.z, 0.0, 0.0, 0.0);
-}
-)";
+const std::string kAttributePixel = ProbePixel("[in float3 N : normal]", "$N$.x + 10.0 * $N$.y + 100.0 * $N$.z");
 
 // Normal first, then position: the reverse of the program's declarations.
 struct NormalPosition {

@@ -17,6 +17,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Korvex::Rendering::gltest {
@@ -83,6 +84,21 @@ void main()
     $target_value$ = float4(value, value, value, value);
 }
 )";
+
+// A pixel stage with the declared inputs that writes white, and value (an
+// expression of the inputs) to the probe target.
+inline std::string ProbePixel(std::string_view inputs, std::string_view value) {
+    return "\n" + std::string(inputs) + R"(
+[out float4 target_color : 0]
+[out float4 target_value : 1]
+
+void main()
+{
+    $target_color$ = float4(1.0, 1.0, 1.0, 1.0);
+    $target_value$ = float4()" + std::string(value) + R"(, 0.0, 0.0, 0.0);
+}
+)";
+}
 
 class GlDeviceTest : public ::testing::Test {
 protected:

@@ -3,7 +3,7 @@
 
 #include "GlTestSupport.h"
 
-#include "../shaderc/SampleStages.h"
+#include "../shaderc/SamplePrograms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,8 +12,8 @@
 namespace Korvex::Rendering::gltest {
 namespace {
 
-using ShaderCompiler::Samples::kSamplePrograms;
-using ShaderCompiler::Samples::StageText;
+using ShaderCompiler::Samples::SampleProgram;
+using ShaderCompiler::Samples::SamplePrograms;
 
 class ProgrammableStagesTest : public GlDeviceTest {
 protected:
@@ -40,13 +40,11 @@ TEST_F(ProgrammableStagesTest, EverySampleProgramLinksAndTakesOnlyTopologiesItsS
         {kTopologyPatch2, kTopologyPatch3},                           // TrianglePatch
         {kTopologyPoints},                                            // Voxel: points into a geometry stage
     };
-    static_assert(std::size(accepted) == std::size(kSamplePrograms));
-    for (std::size_t i = 0; i < std::size(kSamplePrograms); ++i) {
-        std::array<std::string, kShaderStageCount> stages;
-        for (std::size_t stage = 0; stage < kShaderStageCount; ++stage)
-            stages[stage] = StageText(kSamplePrograms[i], stage);
-        GpuHandle<ProgramTag> program(Device(), Compile(stages));
-        ASSERT_FALSE(program.IsNull()) << kSamplePrograms[i].name << ": " << Device().LastProgramLog();
+    const std::vector<SampleProgram>& samples = SamplePrograms();
+    ASSERT_EQ(std::size(accepted), samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        GpuHandle<ProgramTag> program(Device(), Device().CreateProgram(samples[i].sources));
+        ASSERT_FALSE(program.IsNull()) << samples[i].name << ": " << Device().LastProgramLog();
         EXPECT_EQ(Device().LastProgramLog(), "");
 
         for (std::uint32_t topology : kAll) {
@@ -55,7 +53,7 @@ TEST_F(ProgrammableStagesTest, EverySampleProgramLinksAndTakesOnlyTopologiesItsS
             desc.vertexInput[1] = {"normal", 0, kFormatRgb32Float};
             GpuHandle<PipelineStateTag> pipeline(Device(), Device().CreatePipelineState(desc));
             const bool expected = std::find(accepted[i].begin(), accepted[i].end(), topology) != accepted[i].end();
-            EXPECT_EQ(!pipeline.IsNull(), expected) << kSamplePrograms[i].name << " with topology " << topology;
+            EXPECT_EQ(!pipeline.IsNull(), expected) << samples[i].name << " with topology " << topology;
         }
     }
 }
@@ -139,17 +137,7 @@ void main()
 }
 )";
 
-constexpr const char* kTessPixel = R"(
-[in float square : tess_square]
-[out float4 target_color : 0]
-[out float4 target_value : 1]
-
-void main()
-{
-    $target_color$ = float4(1.0, 1.0, 1.0, 1.0);
-    $target_value$ = float4($square$, 0.0, 0.0, 0.0);
-}
-)";
+const std::string kTessPixel = ProbePixel("[in float square : tess_square]", "$square$");
 
 double Chord(double t, int segments) {
     const int k = std::min(int(t * segments), segments - 1);
@@ -219,17 +207,7 @@ void main()
     }
 }
 )";
-    constexpr const char* kFacePixel = R"(
-[in float face : face_number]
-[out float4 target_color : 0]
-[out float4 target_value : 1]
-
-void main()
-{
-    $target_color$ = float4(1.0, 1.0, 1.0, 1.0);
-    $target_value$ = float4($face$, 0.0, 0.0, 0.0);
-}
-)";
+    const std::string kFacePixel = ProbePixel("[in float face : face_number]", "$face$");
     auto program = Program(kPointVertex, kFacePixel, "", "", kQuadsGeometry);
     auto pipeline = MakePipeline(Pipeline(program.Get(), kTopologyPoints));
     Device().BindDrawCall(pipeline.Get(), DrawCall());

@@ -158,17 +158,7 @@ void main()
     $word_value$ = float(word);
 }
 )";
-    constexpr const char* kReadPixel = R"(
-[in float word_value : voxel_word]
-[out float4 target_color : 0]
-[out float4 target_value : 1]
-
-void main()
-{
-    $target_color$ = float4(1.0, 1.0, 1.0, 1.0);
-    $target_value$ = float4($word_value$, 0.0, 0.0, 0.0);
-}
-)";
+    const std::string kReadPixel = ProbePixel("[in float word_value : voxel_word]", "$word_value$");
     const std::array<std::uint32_t, 4> words{7, 0x00100401, 1049601, 16777215};
     GpuHandle<BufferTag> buffer(Device(), Device().CreateBuffer({sizeof(words), kBufferUsageShaderRead}, words.data()));
     GpuHandle<ImageViewTag> view(Device(), Device().CreateBufferView(buffer.Get(), kFormatR32Uint, 0, 4));

@@ -1,23 +1,11 @@
 // A draw whose program and pipeline state are cached allocates nothing.
-// Its own executable: it replaces the global allocation functions.
+// Its own executable: it links the counting global allocation functions.
 
 #include "LineRecordingScene.h"
 
+#include <AllocationCounter.h>
+
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-static std::atomic<std::size_t> allocationCount{0};
-
-void* operator new(std::size_t size) {
-    ++allocationCount;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace Korvex::Rendering::linetest {
 namespace {
@@ -35,10 +23,10 @@ TEST_F(LineDrawAllocationTest, CachedDrawsAllocateNothing) {
         ASSERT_EQ(device.CountOf("DrawIndexed"), 1u);
         device.SetRecording(false);
 
-        const std::size_t before = allocationCount.load();
+        const std::size_t before = test_support::AllocationCount();
         mesh->Draw(nullptr, pass, cache, nullptr);
         mesh->Draw(nullptr, pass, cache, nullptr);
-        EXPECT_EQ(allocationCount.load() - before, 0u);
+        EXPECT_EQ(test_support::AllocationCount() - before, 0u);
         device.SetRecording(true);
     }
 }

@@ -4,6 +4,8 @@
 
 #include "LineRecordingScene.h"
 
+#include <ExpectedKeys.h>
+
 #include "core/CacheKey.h"
 #include "meshes/line/LineGridMesh.h"
 
@@ -27,32 +29,18 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
+using test_support::Combine;
+using test_support::Fnv1a;
+
 // The program key rule, written out here rather than taken from the library.
-std::uint64_t Fnv(const void* data, std::size_t size) {
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    for (std::size_t i = 0; i < size; ++i) {
-        h ^= static_cast<const std::uint8_t*>(data)[i];
-        h *= 0x100000001b3ull;
-    }
-    return h;
-}
-std::uint64_t Combine(std::uint64_t h, std::uint64_t k) {
-    const std::uint64_t m = 0xc6a4a7935bd1e995ull;
-    k *= m;
-    k ^= k >> 47;
-    k *= m;
-    h ^= k;
-    h *= m;
-    return h + 0xe6546b64ull;
-}
 std::uint64_t ExpectedProgramKey(std::uint64_t planeCount, bool deform, bool probeValue, bool probePosition) {
-    std::uint64_t h = Fnv("Korvex.Rendering.Simulation-LineGridMesh", 40);
+    std::uint64_t h = Fnv1a("Korvex.Rendering.Simulation-LineGridMesh", 40);
     std::uint8_t planeBytes[8];
     for (int i = 0; i < 8; ++i) planeBytes[i] = static_cast<std::uint8_t>(planeCount >> (8 * i));
-    h = Combine(h, Fnv(planeBytes, 8));
+    h = Combine(h, Fnv1a(planeBytes, 8));
     for (const bool flag : {deform, probeValue, probePosition}) {
         const std::uint8_t byte = flag ? 1 : 0;
-        h = Combine(h, Fnv(&byte, 1));
+        h = Combine(h, Fnv1a(&byte, 1));
     }
     return h;
 }
@@ -157,7 +145,7 @@ TEST_F(LineDrawTest, PipelineStateHoldsTheVariantOverThePassSettings) {
     EXPECT_STREQ(state.vertexInput[0].name, "position") << "the geometry's vertex input";
     EXPECT_STREQ(state.vertexInput[1].name, "normal");
     const std::uint64_t stateHash = detail::HashPipelineState(state);
-    EXPECT_EQ(cache.pipelineStates.count(Combine(ExpectedProgramKey(0, false, true, true), Fnv(&stateHash, 8))), 1u);
+    EXPECT_EQ(cache.pipelineStates.count(Combine(ExpectedProgramKey(0, false, true, true), Fnv1a(&stateHash, 8))), 1u);
 }
 
 // The caller's state gets the rasteriser settings; the variant goes to a copy,

@@ -5,10 +5,9 @@
 #include "meshes/line/LineGridMesh.h"
 
 #include <Camera.h>
-#include <GlDevice.h>
+#include <GlMeshFixture.h>
 #include <Korvex/Rendering/Simulation/GeometryBuilder.h>
 #include <Korvex/Rendering/Simulation/Simulation.h>
-#include <OffscreenFrame.h>
 
 #include <gtest/gtest.h>
 
@@ -16,7 +15,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,7 +26,6 @@ using Point = std::array<float, 3>;
 using Rgba = std::array<std::uint8_t, 4>;
 using Box = boundingbox<float, 3>;
 
-constexpr std::uint32_t kSize = 64;
 constexpr Rgba kBlack = {0, 0, 0, 255};
 constexpr Rgba kLineColor = {51, 204, 102, 255};
 
@@ -62,38 +59,17 @@ std::vector<PixelSegment> Shifted(std::vector<PixelSegment> lines, double dx) {
     return lines;
 }
 
-class LineMeshGLTest : public ::testing::Test {
+class LineMeshGLTest : public test_support::GlMeshFixture<ILineGridMesh> {
 protected:
     void SetUp() override {
-        std::string error;
-        device_ = GlDevice::Create(&error);
-        ASSERT_NE(device_, nullptr) << error;
-        MakeFrame({0, 0, 0, 1});
+        GlMeshFixture::SetUp();
+        if (HasFatalFailure()) return;
+        // Nothing the device rejected or GL complained about.
+        failOnDiagnostics_ = true;
         mesh_ = CreateLineGridMesh(*device_);
         // The unit square fills the frame; z = 0 lies at depth 0.5.
         view_ = MakeLookAt({0, 0, 5}, {0, 0, 0}, {0, 1, 0});
         projection_ = MakeOrthographic(0, 1, 0, 1, 1, 9);
-    }
-
-    void TearDown() override {
-        if (frame_ != nullptr && HasFailure()) SaveColor();
-        mesh_.reset();
-        frame_.reset();
-        if (device_ != nullptr) {
-            EXPECT_EQ(device_->LiveObjectCount(), 0u) << "objects left alive";
-            // Nothing the device rejected or GL complained about.
-            for (const std::string& message : device_->Diagnostics()) ADD_FAILURE() << message;
-        }
-    }
-
-    void MakeFrame(const std::array<float, 4>& background) {
-        FrameDesc desc;
-        desc.width = kSize;
-        desc.height = kSize;
-        desc.background = background;
-        std::string error;
-        frame_ = OffscreenFrame::Create(*device_, desc, &error);
-        ASSERT_NE(frame_, nullptr) << error;
     }
 
     std::shared_ptr<IGeometry> Lines(const std::vector<std::array<Point, 2>>& segments) {
@@ -139,15 +115,6 @@ protected:
         mesh_->SetColor(rgba);
     }
 
-    std::size_t Render() {
-        mesh_->SetViewProjection(view_, projection_);
-        frame_->Clear();
-        IRenderable* const renderables[] = {mesh_.get()};
-        const std::size_t drawn = frame_->Draw(renderables);
-        color_ = frame_->ReadColor();
-        return drawn;
-    }
-
     Rgba ColorAt(std::uint32_t x, std::uint32_t y) const {
         Rgba texel;
         std::copy_n(&color_[(std::size_t{y} * kSize + x) * 4], 4, texel.begin());
@@ -187,34 +154,6 @@ protected:
         EXPECT_EQ(missing, 0) << "line pixels missing";
         EXPECT_EQ(stray, 0) << "pixels drawn away from the lines";
     }
-
-    // z/w of a model point under the current camera (the model transform is identity).
-    double Depth(double x, double y, double z) const {
-        const KxTransformMatrix clip = projection_ * view_;
-        double row[4];
-        for (int r = 0; r < 4; ++r)
-            row[r] = clip.GetElement(r, 0, false) * x + clip.GetElement(r, 1, false) * y +
-                     clip.GetElement(r, 2, false) * z + clip.GetElement(r, 3, false);
-        return row[2] / row[3];
-    }
-
-    void SaveColor() const {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name() + ".png";
-        std::replace(name.begin(), name.end(), '/', '_');
-        std::string error;
-        if (frame_->WriteColorPng(name, &error))
-            std::cerr << "actual image: " << name << "\n";
-        else
-            std::cerr << error << "\n";
-    }
-
-    std::unique_ptr<GlDevice> device_;
-    std::unique_ptr<OffscreenFrame> frame_;
-    std::unique_ptr<ILineGridMesh> mesh_;
-    KxTransformMatrix view_;
-    KxTransformMatrix projection_;
-    std::vector<std::uint8_t> color_;
 };
 
 TEST_F(LineMeshGLTest, GridLinesAppearInTheMeshColourAndNowhereElse) {
@@ -313,7 +252,7 @@ TEST_F(LineMeshGLTest, LongLinesAreSplitIntoAtMost64SegmentsAndShortOnesIntoOne)
                 const int i = std::min(int(s), n - 1);
                 const double a = double(i) / n, b = double(i + 1) / n, f = s - i;
                 const double dz = (1 - f) * sampled(u0 + a * (u1 - u0)) + f * sampled(u0 + b * (u1 - u0));
-                pixels.push_back(Depth(-1.0 + (k + 0.5) / 32.0, y, dz));
+                pixels.push_back(Depth({-1.0 + (k + 0.5) / 32.0, y, dz}));
             }
             return pixels;
         };
@@ -353,7 +292,7 @@ TEST_F(LineMeshGLTest, ProbeTargetsHoldTheSampledValueAndDepthOnLinePixels) {
             const double u = (x + 0.5) / kSize;
             // 8-bit filtering weights: within 1/256 of the exact blend.
             EXPECT_NEAR(values[32 * kSize + x], std::clamp((u - 0.25) * 2.0, 0.0, 1.0), 1.0 / 256) << "pixel " << x;
-            EXPECT_NEAR(depths[32 * kSize + x], Depth(u, 32.5 / kSize, 0.25), 1e-5) << "pixel " << x;
+            EXPECT_NEAR(depths[32 * kSize + x], Depth({u, 32.5 / kSize, 0.25}), 1e-5) << "pixel " << x;
         }
         for (std::uint32_t row : {0u, 30u, 34u, 63u}) {
             EXPECT_TRUE(std::isnan(values[row * kSize + 20])) << "row " << row;
@@ -380,9 +319,7 @@ TEST_F(LineMeshGLTest, EveryProgramVariantLinks) {
     for (std::uint64_t planes = 0; planes <= 8; ++planes)
         for (int flags = 0; flags < 8; ++flags) {
             const LineGridMesh::ProgramKey key{planes, (flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0};
-            GpuHandle<ProgramTag> program(*device_, device_->CreateProgram(key.BuildSources()));
-            EXPECT_FALSE(program.IsNull()) << planes << " planes, flags " << flags << ": "
-                                           << device_->LastProgramLog();
+            ExpectProgramLinks(key.BuildSources(), std::to_string(planes) + " planes, flags " + std::to_string(flags));
         }
 }
 

@@ -1,24 +1,12 @@
 #include "RecordingDevice.h"
 
+#include <AllocationCounter.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <stdexcept>
-
-// Counts heap allocations so a test can show the draw path allocates nothing.
-static std::atomic<std::size_t> allocationCount{0};
-
-void* operator new(std::size_t size) {
-    ++allocationCount;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace Korvex::Rendering {
 namespace {
@@ -242,7 +230,7 @@ TEST(RecordingDeviceTest, SilentModeRecordsNothingButStillActs) {
     std::memcpy(&stored, device.BufferBytes(buffer).data(), 4);
     EXPECT_EQ(stored, value);
 
-    const std::size_t before = allocationCount;
+    const std::size_t before = test_support::AllocationCount();
     for (int i = 0; i < 3; ++i) {
         device.UpdateBuffer(buffer, 0, 4, &value);
         EXPECT_TRUE(device.ApplyPipelineStateDesc({}));
@@ -251,7 +239,7 @@ TEST(RecordingDeviceTest, SilentModeRecordsNothingButStillActs) {
         device.DrawIndexedInstanced(2, {}, {}, kFormatR16Uint, 3, 0, 0);
         device.DrawVertices({}, 3, 0);
     }
-    EXPECT_EQ(allocationCount - before, 0u) << "the draw path must not allocate";
+    EXPECT_EQ(test_support::AllocationCount() - before, 0u) << "the draw path must not allocate";
 
     device.ThrowFrom("DrawVertices");
     EXPECT_THROW(device.DrawVertices({}, 3, 0), std::runtime_error);

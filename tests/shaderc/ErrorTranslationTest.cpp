@@ -1,4 +1,4 @@
-#include "SampleStages.h"
+#include "SamplePrograms.h"
 #include "TranslatorTestSupport.h"
 
 #include <algorithm>
@@ -101,9 +101,9 @@ TEST(ErrorTranslation, DamagedSampleStagesGetAnAnswer) {
     std::mt19937 random(7u);
     const std::string_view pieces[] = {"$", "[", "]", "(", ")", "{", "}", ",", ";", ":", "\n", "$P[", "mul(",
                                        "SAMPLE(", "[in float4 x : y]", "[unroll]", "0", "/*", "//"};
-    for (const SampleProgram& program : kSamplePrograms) {
-        for (std::size_t stage = 0; stage < program.templates.size(); ++stage) {
-            const std::string original = StageText(program, stage);
+    for (const SampleProgram& program : SamplePrograms()) {
+        for (std::size_t stage = 0; stage < kShaderStageCount; ++stage) {
+            const std::string& original = program.sources.stages[stage];
             for (int round = 0; !original.empty() && round < 150; ++round) {
                 std::string source = original;
                 for (int edit = 0; edit < 1 + round % 4; ++edit) {

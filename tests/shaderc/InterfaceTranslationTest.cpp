@@ -1,4 +1,4 @@
-#include "SampleStages.h"
+#include "SamplePrograms.h"
 #include "TranslatorTestSupport.h"
 
 #include <map>
@@ -198,10 +198,10 @@ std::map<int, Varying> Varyings(const std::string& glsl, std::string_view direct
 
 TEST(InterfaceTranslation, SampleProgramStagesMeetTheirNeighbours) {
     using namespace Samples;
-    for (const SampleProgram& program : kSamplePrograms) {
+    for (const SampleProgram& program : SamplePrograms()) {
         std::string previous;
-        for (std::size_t stage = 0; stage < program.templates.size(); ++stage) {
-            const std::string source = StageText(program, stage);
+        for (std::size_t stage = 0; stage < kShaderStageCount; ++stage) {
+            const std::string& source = program.sources.stages[stage];
             if (source.empty()) {
                 continue;
             }

@@ -1,4 +1,4 @@
-#include "SampleStages.h"
+#include "SamplePrograms.h"
 #include "TranslatorTestSupport.h"
 
 #include <thread>
@@ -95,12 +95,12 @@ TEST(StageTranslation, DirectivesBelongAtFileScope) {
 }
 
 TEST(StageTranslation, HullRunsMainPerControlPointThenPatchConstantsOnce) {
-    const std::string glsl = GlslOf(std::string(Samples::kLineHull), StageKind::Hull);
+    const std::string glsl = GlslOf(Samples::SampleStage("LinePatch", kStageIndexHull), StageKind::Hull);
     EXPECT_TRUE(Contains(glsl, "void kx_control_point_main()\n{\n    kx_out_oP[gl_InvocationID] = kx_in_P[gl_InvocationID];"));
     EXPECT_TRUE(Contains(glsl, "void main()\n{\n    kx_control_point_main();\n    barrier();\n"
                                "    if (gl_InvocationID == 0) {\n        patch_constant_function();\n    }\n}\n"));
     EXPECT_TRUE(Contains(glsl, "gl_TessLevelOuter[1] = clamp(length(kx_in_P[1] - kx_in_P[0]) / pixel_size_min_cell_size.z, 1.0, 64.0);"));
-    EXPECT_TRUE(Contains(glsl, "if (kx_in_clip_distances[0][i] >= 0.0 || kx_in_clip_distances[1][i] >= 0.0)"));
+    EXPECT_TRUE(Contains(glsl, "if (!(kx_in_clip_distances[0][i] < 0.0 && kx_in_clip_distances[1][i] < 0.0))"));
     EXPECT_TRUE(Contains(glsl, "kx_out_oclip_distances[gl_InvocationID][i] = kx_in_clip_distances[gl_InvocationID][i];"));
 }
 
@@ -192,15 +192,36 @@ TEST(StageTranslation, VariablePlaceholdersFollowTheStageShape) {
 }
 
 TEST(StageTranslation, GeometryStagesEmitAndRestartStrips) {
-    const std::string glsl = GlslOf(std::string(Samples::kTriangleGeometry), StageKind::Geometry);
+    const std::string glsl = GlslOf(R"(
+[input_topology = triangles]
+[output_topology = triangles]
+[max_vertices = 3]
+[in float4 P : position]
+[in float clip_distances : clip_distance : 2]
+[out float oclip_distances : clip_distance : 2]
+
+void main()
+{
+    for (int v = 0; v < 3; ++v)
+    {
+        $Position$ = $P[v]$;
+        for (int i = 0; i < 2; ++i)
+        {
+            $oclip_distances[i]$ = $clip_distances[v]$[i];
+        }
+        EmitVertex();
+    }
+    RestartStrip();
+}
+)",
+                                    StageKind::Geometry);
     EXPECT_TRUE(Contains(glsl, "        EmitVertex();\n    }\n    EndPrimitive();"));
     EXPECT_TRUE(Contains(glsl, "gl_Position = kx_in_P[v];"));
     EXPECT_TRUE(Contains(glsl, "kx_out_oclip_distances[i] = kx_in_clip_distances[v][i];"));
 }
 
 TEST(StageTranslation, VoxelGeometryReadsCornerArraysOfItsPoint) {
-    const std::string glsl = GlslOf(std::string(Samples::kConstants) + std::string(Samples::kVoxelGeometry),
-                                    StageKind::Geometry);
+    const std::string glsl = GlslOf(Samples::SampleStage("Voxel", kStageIndexGeometry), StageKind::Geometry);
     EXPECT_TRUE(Contains(glsl, "layout(points, invocations = 6) in;\nlayout(triangle_strip, max_vertices = 4) out;"));
     EXPECT_TRUE(Contains(glsl, "layout(location = 2) in vec4 kx_in_uvw[][8];"));
     EXPECT_TRUE(Contains(glsl, "layout(location = 10) in vec4 kx_in_view_pos[][8];"));
@@ -211,9 +232,9 @@ TEST(StageTranslation, VoxelGeometryReadsCornerArraysOfItsPoint) {
 
 TEST(StageTranslation, EverySampleStageTranslates) {
     using namespace Samples;
-    for (const SampleProgram& program : kSamplePrograms) {
-        for (std::size_t stage = 0; stage < program.templates.size(); ++stage) {
-            const std::string source = StageText(program, stage);
+    for (const SampleProgram& program : SamplePrograms()) {
+        for (std::size_t stage = 0; stage < kShaderStageCount; ++stage) {
+            const std::string& source = program.sources.stages[stage];
             if (!source.empty()) {
                 const Translation translation = TranslateStage(source, static_cast<StageKind>(stage));
                 EXPECT_TRUE(translation.Ok()) << program.name << " stage " << stage << ": " << translation.error;
@@ -227,10 +248,10 @@ TEST(StageTranslation, ConcurrentTranslationsAgreeWithSequentialOnes) {
     using namespace Samples;
     std::vector<std::pair<std::string, StageKind>> stages;
     std::vector<std::string> expected;
-    for (const SampleProgram& program : kSamplePrograms) {
-        for (std::size_t stage = 0; stage < program.templates.size(); ++stage) {
-            if (!program.templates[stage].empty()) {
-                stages.emplace_back(StageText(program, stage), static_cast<StageKind>(stage));
+    for (const SampleProgram& program : SamplePrograms()) {
+        for (std::size_t stage = 0; stage < kShaderStageCount; ++stage) {
+            if (!program.sources.stages[stage].empty()) {
+                stages.emplace_back(program.sources.stages[stage], static_cast<StageKind>(stage));
                 expected.push_back(TranslateStage(stages.back().first, stages.back().second).glsl);
             }
         }

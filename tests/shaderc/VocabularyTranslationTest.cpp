@@ -1,4 +1,4 @@
-#include "SampleStages.h"
+#include "SamplePrograms.h"
 #include "TranslatorTestSupport.h"
 
 #include <algorithm>
@@ -96,9 +96,9 @@ TEST(VocabularyTranslation, IndexingAfterAnExpressionIsNotAnAttribute) {
 // The GLSL compiler's messages then point at the template's own lines.
 TEST(VocabularyTranslation, BodyKeepsTheSourceLines) {
     using namespace Samples;
-    for (const SampleProgram& program : kSamplePrograms) {
-        for (std::size_t stage = 0; stage < program.templates.size(); ++stage) {
-            const std::string source = StageText(program, stage);
+    for (const SampleProgram& program : SamplePrograms()) {
+        for (std::size_t stage = 0; stage < kShaderStageCount; ++stage) {
+            const std::string& source = program.sources.stages[stage];
             if (source.empty() || stage == 1) {
                 continue;  // the hull gets an entry point appended
             }

@@ -1,5 +1,7 @@
 #include "meshes/triangle/CapPlacement.h"
 
+#include "core/TransformConstants.h"
+
 #include <gtest/gtest.h>
 
 #include <array>

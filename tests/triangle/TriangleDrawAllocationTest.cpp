@@ -1,22 +1,10 @@
 // Draws that find their programs and pipelines in the cache allocate
-// nothing, the capped sequence included. Its own executable: it replaces the
-// global operator new to count.
+// nothing, the capped sequence included. Its own executable: it links the
+// counting global allocation functions.
 
 #include "TriangleRecording.h"
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-static std::atomic<std::size_t> allocationCount{0};
-
-void* operator new(std::size_t size) {
-    ++allocationCount;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include <AllocationCounter.h>
 
 namespace Korvex::Rendering::triangle_test {
 namespace {
@@ -43,9 +31,9 @@ TEST_F(TriangleDrawAllocationTest, CachedDrawsAllocateNothing) {
         ASSERT_EQ(device.CountOf("BindDrawCall"), c.draws);
         device.SetRecording(false);
 
-        const std::size_t before = allocationCount.load();
+        const std::size_t before = test_support::AllocationCount();
         Draw();
-        EXPECT_EQ(allocationCount.load() - before, 0u);
+        EXPECT_EQ(test_support::AllocationCount() - before, 0u);
         device.SetRecording(true);
     }
 }

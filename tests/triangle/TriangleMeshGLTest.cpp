@@ -6,7 +6,7 @@
 #include "meshes/triangle/VertexPNGeometry.h"
 
 #include <Camera.h>
-#include <GlDevice.h>
+#include <GlMeshFixture.h>
 #include <OffscreenFrame.h>
 
 #include <Korvex/Rendering/Simulation/Simulation.h>
@@ -17,7 +17,6 @@
 #include <array>
 #include <cmath>
 #include <functional>
-#include <iostream>
 #include <limits>
 #include <memory>
 #include <numbers>
@@ -125,14 +124,11 @@ struct Pixel {
     Vec3 point;
 };
 
-class TriangleMeshGLTest : public ::testing::Test {
+class TriangleMeshGLTest : public test_support::GlMeshFixture<ITriangleGridMesh> {
 protected:
     void SetUp() override {
-        std::string error;
-        device_ = GlDevice::Create(&error);
-        ASSERT_NE(device_, nullptr) << error;
-        frame_ = OffscreenFrame::Create(*device_, {kSize, kSize, true, {0, 0, 0, 1}}, &error);
-        ASSERT_NE(frame_, nullptr) << error;
+        GlMeshFixture::SetUp();
+        if (HasFatalFailure()) return;
 
         const boundingbox<float, 3> box{{-kGridHalfSide, -kGridHalfSide, -kGridHalfSide},
                                         {kGridHalfSide, kGridHalfSide, kGridHalfSide}};
@@ -158,28 +154,10 @@ protected:
         Look({0, 0, 1});
     }
 
-    void TearDown() override {
-        if (HasFailure() && frame_ != nullptr) {
-            const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-            const std::string path = std::string(info->test_suite_name()) + "." + info->name() + ".png";
-            std::string error;
-            if (frame_->WriteColorPng(path, &error))
-                std::cerr << "actual image: " << path << "\n";
-            else
-                std::cerr << error << "\n";
-        }
-        mesh_.reset();
-        geometry_.reset();
-        values_.reset();
-        frame_.reset();
-        if (device_ != nullptr) {
-            EXPECT_EQ(device_->LiveObjectCount(), 0u) << "objects left alive";
-        }
-    }
-
     void Look(const Vec3& direction) {
         camera_ = std::make_unique<Camera>(direction);
-        mesh_->SetViewProjection(camera_->view, camera_->projection);
+        view_ = camera_->view;
+        projection_ = camera_->projection;
     }
 
     void SetRange(float minValue, float maxValue) {
@@ -190,10 +168,8 @@ protected:
 
     // Draws one frame; the drawn pixels with their world points.
     std::vector<Pixel> Render() {
-        frame_->Clear();
-        IRenderable* renderable = mesh_.get();
-        EXPECT_EQ(frame_->Draw({&renderable, 1}), 1u);
-        const std::vector<std::uint8_t> colors = frame_->ReadColor();
+        EXPECT_EQ(GlMeshFixture::Render(), 1u);
+        const std::vector<std::uint8_t>& colors = color_;
         probeValues_ = frame_->ReadProbeValue();
         const std::vector<float>& values = probeValues_;
         const std::vector<float> depths = frame_->ReadProbeDepth();
@@ -256,11 +232,8 @@ protected:
             }
     }
 
-    std::unique_ptr<GlDevice> device_;
-    std::unique_ptr<OffscreenFrame> frame_;
     std::shared_ptr<IGeometry> geometry_;
     std::shared_ptr<IScalarGrid> values_;
-    std::unique_ptr<ITriangleGridMesh> mesh_;
     std::unique_ptr<Camera> camera_;
     std::vector<std::uint8_t> gradient_ = GetRgbaColorMap(ColorMaps::Viridis);
     float minValue_ = 0.0f;

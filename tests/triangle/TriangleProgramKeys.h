@@ -3,35 +3,16 @@
 // The triangle mesh's cache keys, computed here from their definition
 // rather than through the library's key builder.
 
+#include <ExpectedKeys.h>
+
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 namespace Korvex::Rendering::triangle_test {
 
-inline std::uint64_t Fnv1a(const void* data, std::size_t size) {
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    for (std::size_t i = 0; i < size; ++i) {
-        h ^= static_cast<const unsigned char*>(data)[i];
-        h *= 0x100000001b3ull;
-    }
-    return h;
-}
-
-inline std::uint64_t Combine(std::uint64_t h, std::uint64_t k) {
-    const std::uint64_t m = 0xc6a4a7935bd1e995ull;
-    k *= m;
-    k ^= k >> 47;
-    k *= m;
-    return (h ^ k) * m + 0xe6546b64ull;
-}
-
-// Each field's FNV-1a hashed again over its 8 bytes, then combined.
-template <class T>
-std::uint64_t CombineTwiceHashed(std::uint64_t h, T field) {
-    const std::uint64_t once = Fnv1a(&field, sizeof field);
-    return Combine(h, Fnv1a(&once, sizeof once));
-}
+using test_support::Combine;
+using test_support::CombineTwiceHashed;
+using test_support::Fnv1a;
 
 struct Variant {
     std::uint64_t planeCount = 0;
@@ -41,9 +22,9 @@ struct Variant {
     bool probePosition = false;
 };
 
+// The class seed, then each field hashed twice, in declaration order.
 inline std::uint64_t ExpectedProgramKey(const Variant& v) {
-    constexpr std::string_view kClass = "Korvex.Rendering.Simulation-TriangleGridMesh";
-    std::uint64_t h = Fnv1a(kClass.data(), kClass.size());
+    std::uint64_t h = Fnv1a(std::string_view("Korvex.Rendering.Simulation-TriangleGridMesh"));
     h = CombineTwiceHashed(h, v.planeCount);
     h = CombineTwiceHashed(h, v.deform);
     h = CombineTwiceHashed(h, v.drawingPlane);

@@ -1,9 +1,10 @@
 // What a voxel mesh's draw asks of the device: the upload, the program and
 // pipeline variant and their cache keys, the bindings and the draw call.
 
-#include "AllocationCounter.h"
 #include "VoxelKeys.h"
 #include "VoxelRecording.h"
+
+#include <AllocationCounter.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
+using test_support::AllocationCount;
 using VoxelMeshDrawTest = VoxelRecordingTest;
 
 std::vector<ClipPlane> Planes(std::uint64_t count) {

@@ -5,19 +5,16 @@
 #include "meshes/voxel/VoxelProgram.h"
 
 #include <Camera.h>
-#include <GlDevice.h>
+#include <GlMeshFixture.h>
 #include <Korvex/Rendering/Simulation/Simulation.h>
-#include <OffscreenFrame.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,8 +26,6 @@ using Rgba = std::array<int, 4>;
 using Box = boundingbox<float, 3>;
 using Point = std::array<double, 3>;
 
-constexpr std::uint32_t kSize = 64;
-constexpr std::array<float, 4> kBackground{0.0f, 0.0f, 0.0f, 1.0f};
 // A two-colour gradient: linear filtering between the texel centres makes
 // the colour of a value v in [0, 1] the blend (1 - v) * kLow + v * kHigh.
 constexpr std::array<std::uint8_t, 8> kTwoColors{40, 80, 200, 255, 240, 160, 0, 255};
@@ -46,34 +41,13 @@ Rgba GradientColor(double v, double shading = 1.0) {
     return Scaled(rgb);
 }
 
-class VoxelMeshGLTest : public ::testing::Test {
+class VoxelMeshGLTest : public test_support::GlMeshFixture<IVoxelGridMesh> {
 protected:
     void SetUp() override {
-        std::string error;
-        device_ = GlDevice::Create(&error);
-        ASSERT_NE(device_, nullptr) << error;
-        MakeFrame(kBackground);
+        GlMeshFixture::SetUp();
+        if (HasFatalFailure()) return;
         mesh_ = CreateVoxelGridMesh(*device_);
         mesh_->SetColorMap(kTwoColors);
-    }
-
-    void TearDown() override {
-        if (frame_ != nullptr && HasFailure()) SaveColor();
-        mesh_.reset();
-        frame_.reset();
-        if (device_ != nullptr) {
-            EXPECT_EQ(device_->LiveObjectCount(), 0u) << "objects left alive";
-        }
-    }
-
-    void MakeFrame(const std::array<float, 4>& background) {
-        FrameDesc desc;
-        desc.width = kSize;
-        desc.height = kSize;
-        desc.background = background;
-        std::string error;
-        frame_ = OffscreenFrame::Create(*device_, desc, &error);
-        ASSERT_NE(frame_, nullptr) << error;
     }
 
     std::shared_ptr<IScalarGrid> Values(std::size_t nx, std::size_t ny, std::size_t nz,
@@ -109,32 +83,10 @@ protected:
         projection_ = MakeOrthographic(-halfWidth, halfWidth, -halfWidth, halfWidth, 1, 9);
     }
 
-    std::size_t Render() {
-        mesh_->SetViewProjection(view_, projection_);
-        frame_->Clear();
-        IRenderable* const renderables[] = {mesh_.get()};
-        const std::size_t drawn = frame_->Draw(renderables);
-        color_ = frame_->ReadColor();
-        return drawn;
-    }
-
-    // Clip coordinates of a world point (the model transform is identity).
-    std::array<double, 4> Clip(const Point& p) const {
-        const KxTransformMatrix m = projection_ * view_;
-        std::array<double, 4> clip;
-        for (int r = 0; r < 4; ++r)
-            clip[std::size_t(r)] = m.GetElement(r, 0, false) * p[0] + m.GetElement(r, 1, false) * p[1] +
-                                   m.GetElement(r, 2, false) * p[2] + m.GetElement(r, 3, false);
-        return clip;
-    }
     // The pixel a world point falls in (x right, y up).
     std::array<std::uint32_t, 2> PixelOf(const Point& p) const {
         const std::array<double, 4> clip = Clip(p);
         return {std::uint32_t((clip[0] / clip[3] + 1) / 2 * kSize), std::uint32_t((clip[1] / clip[3] + 1) / 2 * kSize)};
-    }
-    double Depth(const Point& p) const {
-        const std::array<double, 4> clip = Clip(p);
-        return clip[2] / clip[3];
     }
 
     Rgba ColorAt(std::uint32_t x, std::uint32_t y) const {
@@ -173,25 +125,8 @@ protected:
         EXPECT_EQ(stray, 0) << "pixels drawn outside";
     }
 
-    void SaveColor() const {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name() + ".png";
-        std::replace(name.begin(), name.end(), '/', '_');
-        std::string error;
-        if (frame_->WriteColorPng(name, &error))
-            std::cerr << "actual image: " << name << "\n";
-        else
-            std::cerr << error << "\n";
-    }
-
     Rgba background_{0, 0, 0, 255};
     std::array<double, 4> window_{};
-    std::unique_ptr<GlDevice> device_;
-    std::unique_ptr<OffscreenFrame> frame_;
-    std::unique_ptr<IVoxelGridMesh> mesh_;
-    KxTransformMatrix view_;
-    KxTransformMatrix projection_;
-    std::vector<std::uint8_t> color_;
 };
 
 const std::uint32_t kFirstVoxel[] = {0};
@@ -354,9 +289,8 @@ TEST_F(VoxelMeshGLTest, EveryProgramVariantLinks) {
         for (int flags = 0; flags < 16; ++flags) {
             const detail::VoxelProgramVariant variant{(flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0, planes,
                                                       (flags & 8) != 0};
-            GpuHandle<ProgramTag> program(*device_, device_->CreateProgram(detail::VoxelProgramSources(variant)));
-            EXPECT_FALSE(program.IsNull()) << planes << " planes, flags " << flags << ": "
-                                           << device_->LastProgramLog();
+            ExpectProgramLinks(detail::VoxelProgramSources(variant),
+                               std::to_string(planes) + " planes, flags " + std::to_string(flags));
         }
 }
 

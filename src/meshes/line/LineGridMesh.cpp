@@ -6,8 +6,6 @@
 #include <Korvex/Rendering/Gpu/Utilities.h>
 #include <Korvex/Rendering/Simulation/Simulation.h>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace Korvex::Rendering {
@@ -41,40 +39,11 @@ void LineGridMesh::SetColor(array_view<const std::uint8_t> rgba) {
 void LineGridMesh::DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCallDesc& drawCall, ResourceCache& cache,
                                  void*) {
     if (!geometry_ || !scalarGrid_) return;
-
-    const ImageInfo target = gpu.GetImageInfo(drawCall.targets[kTargetDepthStencil]);
-    constants_.pixel_size_min_cell_size[0] = static_cast<float>(2.0 / static_cast<double>(target.width));
-    constants_.pixel_size_min_cell_size[1] = static_cast<float>(2.0 / static_cast<double>(target.height));
-    constants_.pixel_size_min_cell_size[2] = MinCellSize();
-    WriteMatrices();
+    UpdateDrawConstants(gpu, drawCall.targets[kTargetDepthStencil]);
 
     state.cullMode = kCullBack;
     state.frontFace = kFrontFaceCounterClockwise;
     Submit(gpu, state, drawCall, cache);
-}
-
-// The smallest edge of the cells that the finer of the two grids makes of the
-// grid box, per axis.
-float LineGridMesh::MinCellSize() const {
-    std::array<std::size_t, 3> cells = scalarGrid_->GetTexture().dimensions;
-    if (vectorGrid_) {
-        const std::array<std::size_t, 3> displacementCells = vectorGrid_->GetTexture().dimensions;
-        for (std::size_t axis = 0; axis < 3; ++axis) cells[axis] = std::max(cells[axis], displacementCells[axis]);
-    }
-    std::array<float, 3> edge;
-    for (std::size_t axis = 0; axis < 3; ++axis)
-        edge[axis] = (gridBox_.max[axis] - gridBox_.min[axis]) / static_cast<float>(cells[axis]);
-    const float yz = edge[1] <= edge[2] ? edge[1] : edge[2];
-    return yz < edge[0] ? yz : edge[0];
-}
-
-void LineGridMesh::WriteMatrices() {
-    const KxTransformMatrix modelView = view_ * model_;
-    model_.ConvertToFloat16(constants_.model_matrix.data());
-    modelView.ConvertToFloat16(constants_.model_view_matrix.data());
-    ToNormalMatrix(modelView).ConvertToFloat16(constants_.normal_matrix.data());
-    projection_.ConvertToFloat16(constants_.projection_matrix.data());
-    (projection_ * modelView).ConvertToFloat16(constants_.model_view_projection_matrix.data());
 }
 
 void LineGridMesh::Submit(IGpu& gpu, PipelineStateDesc state, DrawCallDesc drawCall, ResourceCache& cache) {

@@ -45,8 +45,6 @@ public:
                        void* passThrough) override;
 
 private:
-    float MinCellSize() const;
-    void WriteMatrices();
     void Submit(IGpu& gpu, PipelineStateDesc state, DrawCallDesc drawCall, ResourceCache& cache);
 
     // Declared in creation order, so the sampler is released first; the base

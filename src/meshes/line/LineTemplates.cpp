@@ -1,10 +1,15 @@
 #include "meshes/line/LineTemplates.h"
 
+#include "shaders/CommonStageFragments.h"
+#include "shaders/JoinedText.h"
+
+#include <array>
+
 namespace Korvex::Rendering::detail {
 
 namespace {
 
-constexpr std::string_view kPlainVertex = R"(
+constexpr auto kPlainVertexPieces = std::to_array<std::string_view>({R"(
 [in float3 P : position]
 [out float4 uvw : sample_coord]
 <CLIPPING>[out float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
@@ -13,25 +18,18 @@ constexpr std::string_view kPlainVertex = R"(
 void main()
 {
     float4 Plocal = float4($P$, 1.0);
-    $uvw$ = float4((Plocal.xyz - corner_min.xyz) / (corner_max.xyz - corner_min.xyz), 1.0);
-<CLIPPING>
-    float4 Pw = mul(model_matrix, Plocal);
-    [unroll]
-    for (int i = 0; i < PLANE_COUNT; ++i)
-    {
-        $clip_distances[i]$ = dot(clip_planes[i], Pw);
-    }
-</CLIPPING>
+    $uvw$ = float4((Plocal.xyz - corner_min.xyz) / (corner_max.xyz - corner_min.xyz), 1.0);)", kWriteClipDistances, R"(
     float4 PositionClip = mul(model_view_projection_matrix, Plocal);
     $Position$ = PositionClip;
 <PROBE_POSITION>
     $DepthClip$ = PositionClip.z / PositionClip.w;
 </PROBE_POSITION>
 }
-)";
+)"});
+constexpr std::string_view kPlainVertex = kJoinedText<kPlainVertexPieces>;
 
 // Positions stay in model space: the domain stage displaces and projects.
-constexpr std::string_view kPatchVertex = R"(
+constexpr auto kPatchVertexPieces = std::to_array<std::string_view>({R"(
 [in float3 P : position]
 [out float4 oP : position]
 [out float4 uvw : sample_coord]
@@ -41,21 +39,14 @@ void main()
 {
     float4 Plocal = float4($P$, 1.0);
     $oP$ = Plocal;
-    $uvw$ = float4((Plocal.xyz - corner_min.xyz) / (corner_max.xyz - corner_min.xyz), 1.0);
-<CLIPPING>
-    float4 Pw = mul(model_matrix, Plocal);
-    [unroll]
-    for (int i = 0; i < PLANE_COUNT; ++i)
-    {
-        $clip_distances[i]$ = dot(clip_planes[i], Pw);
-    }
-</CLIPPING>
+    $uvw$ = float4((Plocal.xyz - corner_min.xyz) / (corner_max.xyz - corner_min.xyz), 1.0);)", kWriteClipDistances, R"(
 }
-)";
+)"});
+constexpr std::string_view kPatchVertex = kJoinedText<kPatchVertexPieces>;
 
 // One isoline per patch, cut into pieces of about one grid cell, at most 64.
 // A line is dropped only when both ends are behind every plane.
-constexpr std::string_view kHull = R"(
+constexpr auto kHullPieces = std::to_array<std::string_view>({R"(
 [domain = isoline]
 [spacing = equal]
 [input_control_points = 2]
@@ -91,18 +82,10 @@ void patch_constant_function()
 }
 
 void main()
-{
-    $oP$ = $P[$OutputControlPointID$]$;
-    $ouvw$ = $uvw[$OutputControlPointID$]$;
-<CLIPPING>
-    [unroll]
-    for (int i = 0; i < PLANE_COUNT; ++i)
-    {
-        $oclip_distances$[i] = $clip_distances[$OutputControlPointID$]$[i];
-    }
-</CLIPPING>
+{)", kCopyControlPoint, R"(
 }
-)";
+)"});
+constexpr std::string_view kHull = kJoinedText<kHullPieces>;
 
 // Clip distances follow the undisplaced line.
 constexpr std::string_view kDomain = R"(
@@ -144,7 +127,7 @@ void main()
 
 // Shared by both programs. Like the other meshes' pixel stages it defines
 // edge_factor, which lines do not call.
-constexpr std::string_view kPixel = R"(
+constexpr auto kPixelPieces = std::to_array<std::string_view>({R"(
 TEXTURE_3D(float4, value_texture, 2);
 [in float4 uvw : sample_coord]
 <CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
@@ -152,24 +135,10 @@ TEXTURE_3D(float4, value_texture, 2);
 [out float4 color : 0]
 <PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
 <PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>
-
-float edge_factor(float x)
-{
-    return smoothstep(0.0, fwidth(x) * 1.5, x);
-}
+)", kEdgeFactorFunction, R"(
 
 void main()
-{
-<CLIPPING>
-    [unroll]
-    for (int i = 0; i < PLANE_COUNT; ++i)
-    {
-        if ($clip_distances[i]$ < 0.0)
-        {
-            discard;
-        }
-    }
-</CLIPPING>
+{)", kDiscardClippedPixels, R"(
     float4 c = color;
     c.a *= alpha_value;
     $color$ = c;
@@ -181,7 +150,8 @@ void main()
     $oDepthClip$ = float4($DepthClip$, $DepthClip$, $DepthClip$, $DepthClip$);
 </PROBE_POSITION>
 }
-)";
+)"});
+constexpr std::string_view kPixel = kJoinedText<kPixelPieces>;
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "meshes/triangle/CapPlacement.h"
 
+#include "core/TransformConstants.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>

@@ -1,7 +1,5 @@
 #include "meshes/triangle/TriangleConstants.h"
 
-#include <Korvex/Rendering/Utilities.h>
-
 #include <string>
 
 namespace Korvex::Rendering::detail {
@@ -39,15 +37,5 @@ CBUFFER(constants, 0)
 }  // namespace
 
 std::string_view TriangleConstantsDeclaration() { return kDeclaration; }
-
-void WriteTransforms(TriangleConstants& constants, const KxTransformMatrix& model, const KxTransformMatrix& view,
-                     const KxTransformMatrix& projection) {
-    const KxTransformMatrix modelView = view * model;
-    model.ConvertToFloat16(constants.model_matrix.data());
-    modelView.ConvertToFloat16(constants.model_view_matrix.data());
-    ToNormalMatrix(modelView).ConvertToFloat16(constants.normal_matrix.data());
-    projection.ConvertToFloat16(constants.projection_matrix.data());
-    (projection * modelView).ConvertToFloat16(constants.model_view_projection_matrix.data());
-}
 
 }  // namespace Korvex::Rendering::detail

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <Korvex/Math/KxTransformMatrix.h>
-
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -65,10 +63,5 @@ static_assert(sizeof(TriangleConstants) == 624);
 
 // The shaders' declaration of TriangleConstants, built once at load.
 std::string_view TriangleConstantsDeclaration();
-
-// model_matrix, model_view_matrix (view * model), its normal_matrix,
-// projection_matrix and model_view_projection_matrix.
-void WriteTransforms(TriangleConstants& constants, const KxTransformMatrix& model, const KxTransformMatrix& view,
-                     const KxTransformMatrix& projection);
 
 }  // namespace Korvex::Rendering::detail

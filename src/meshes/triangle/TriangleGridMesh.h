@@ -54,8 +54,6 @@ private:
     void DrawCapped(IGpu& gpu, PipelineStateDesc state, DrawCallDesc drawCall, ResourceCache& cache);
     // One cap per clip plane, each clipped by the other planes.
     void DrawCaps(IGpu& gpu, const PipelineStateDesc& state, const DrawCallDesc& drawCall, ResourceCache& cache);
-    // The per-draw constants: transforms, pixel size and smallest cell edge.
-    void UpdateDrawConstants(IGpu& gpu, ImageId depthTarget);
     bool Deforms() const;
 
     bool capping_ = true;

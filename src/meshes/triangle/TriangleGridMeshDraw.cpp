@@ -6,7 +6,6 @@
 #include <Korvex/Rendering/Gpu/Utilities.h>
 #include <Korvex/Rendering/Simulation/ColorMaps.h>
 
-#include <algorithm>
 #include <cmath>
 
 namespace Korvex::Rendering {
@@ -34,24 +33,6 @@ void TriangleGridMesh::DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCa
         DrawCapped(gpu, state, drawCall, cache);
     else
         DrawPass(gpu, state, drawCall, cache, constants_, planeCount_, false, *geometry_);
-}
-
-void TriangleGridMesh::UpdateDrawConstants(IGpu& gpu, ImageId depthTarget) {
-    const ImageInfo target = gpu.GetImageInfo(depthTarget);
-    constants_.pixel_size_min_cell_size[0] = static_cast<float>(2.0 / target.width);
-    constants_.pixel_size_min_cell_size[1] = static_cast<float>(2.0 / target.height);
-
-    std::array<std::size_t, 3> samples = scalarGrid_->GetTexture().dimensions;
-    if (vectorGrid_) {
-        const std::array<std::size_t, 3> vectorSamples = vectorGrid_->GetTexture().dimensions;
-        for (std::size_t i = 0; i < 3; ++i) samples[i] = std::max(samples[i], vectorSamples[i]);
-    }
-    std::array<float, 3> cellEdges;
-    for (std::size_t i = 0; i < 3; ++i)
-        cellEdges[i] = (gridBox_.max[i] - gridBox_.min[i]) / static_cast<float>(samples[i]);
-    constants_.pixel_size_min_cell_size[2] = std::min(cellEdges[0], std::min(cellEdges[1], cellEdges[2]));
-
-    detail::WriteTransforms(constants_, model_, view_, projection_);
 }
 
 bool TriangleGridMesh::Deforms() const {

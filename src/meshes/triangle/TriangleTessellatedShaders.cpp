@@ -1,8 +1,13 @@
 #include "meshes/triangle/TriangleShaderTemplates.h"
 
+#include "shaders/CommonStageFragments.h"
+#include "shaders/JoinedText.h"
+
+#include <array>
+
 namespace Korvex::Rendering::detail {
 
-const std::string_view kTriangleVertexB = R"(
+constexpr auto kTriangleVertexBPieces = std::to_array<std::string_view>({R"(
 [in float3 P : position]
 [out float3 oP : position]
 [out float3 uvw : sample_coord]
@@ -13,23 +18,16 @@ void main()
     float4 Plocal = float4($P$, 1.0);
 <DRAWING_PLANE>
     Plocal = mul(unit_plane_matrix, Plocal);
-</DRAWING_PLANE>
-<CLIPPING>
-    float4 Pw = mul(model_matrix, Plocal);
-    [unroll]
-    for (int i = 0; i < PLANE_COUNT; ++i)
-    {
-        $clip_distances[i]$ = dot(clip_planes[i], Pw);
-    }
-</CLIPPING>
+</DRAWING_PLANE>)", kWriteClipDistances, R"(
     $oP$ = Plocal.xyz;
     $uvw$ = (Plocal.xyz - corner_min.xyz) / (corner_max.xyz - corner_min.xyz);
 }
-)";
+)"});
+const std::string_view kTriangleVertexB = kJoinedText<kTriangleVertexBPieces>;
 
 // Each edge is split into pieces of about the smallest grid cell, at most 64;
 // a patch behind every clip plane is dropped before it is tessellated.
-const std::string_view kTriangleHull = R"(
+constexpr auto kTriangleHullPieces = std::to_array<std::string_view>({R"(
 [domain = triangle]
 [spacing = equal]
 [input_control_points = 3]
@@ -69,18 +67,10 @@ void patch_constant_function()
 }
 
 void main()
-{
-    $oP$ = $P[$OutputControlPointID$]$;
-    $ouvw$ = $uvw[$OutputControlPointID$]$;
-<CLIPPING>
-    [unroll]
-    for (int i = 0; i < PLANE_COUNT; ++i)
-    {
-        $oclip_distances$[i] = $clip_distances[$OutputControlPointID$]$[i];
-    }
-</CLIPPING>
+{)", kCopyControlPoint, R"(
 }
-)";
+)"});
+const std::string_view kTriangleHull = kJoinedText<kTriangleHullPieces>;
 
 const std::string_view kTriangleDomain = R"(
 [domain = triangle]
@@ -163,11 +153,7 @@ void main()
 }
 )";
 
-const std::string_view kTrianglePixelB = R"(
-float edge_factor(float x)
-{
-    return smoothstep(0.0, 1.5 * fwidth(x), x);
-}
+constexpr auto kTrianglePixelBPieces = std::to_array<std::string_view>({kEdgeFactorFunction, R"(
 TEXTURE_3D(float4, value_texture, 2);
 TEXTURE_1D(float4, gradient_texture, 3);
 [in float3 uvw : sample_coord]
@@ -179,33 +165,11 @@ TEXTURE_1D(float4, gradient_texture, 3);
 <PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
 
 void main()
-{
-<CLIPPING>
-    [unroll]
-    for (int i = 0; i < PLANE_COUNT; ++i)
-    {
-        if ($clip_distances[i]$ < 0.0)
-        {
-            discard;
-        }
-    }
-</CLIPPING>
-    float v = SAMPLE_LEVEL(value_texture, $uvw$, 0.0).x;
-    float u = (v - min_sample_value) / sample_value_range;
-    float fD = edge_factor(v - max_value);
-    float fd = edge_factor(min_value - v);
-    float fs = 1.0 - fD - fd;
-    float4 c = fs * SAMPLE(gradient_texture, u) + fD * overflow_color + fd * underflow_color;
-    c.rgb *= lerp($diffuse$, 1.0, brightness);
-    c.a *= alpha_value;
-    $color$ = c;
-<PROBE_VALUE>
-    $value$ = float4(v, v, v, v);
-</PROBE_VALUE>
-<PROBE_POSITION>
-    $oDepthClip$ = float4($DepthClip$, $DepthClip$, $DepthClip$, $DepthClip$);
-</PROBE_POSITION>
+{)", kDiscardClippedPixels, R"(
+    float v = SAMPLE_LEVEL(value_texture, $uvw$, 0.0).x;)", kColorFromGradient, R"(
+    c.rgb *= lerp($diffuse$, 1.0, brightness);)", kWriteColorAndProbes, R"(
 }
-)";
+)"});
+const std::string_view kTrianglePixelB = kJoinedText<kTrianglePixelBPieces>;
 
 }  // namespace Korvex::Rendering::detail

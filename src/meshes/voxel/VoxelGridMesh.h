@@ -59,7 +59,6 @@ public:
     std::size_t GradientWidth() const { return gradient_.Width(); }
 
 private:
-    void WriteMatrices();
     // The pipeline of the variant for state, created on a cache miss; null
     // when its program or pipeline could not be made.
     PipelineStateId FindPipeline(IGpu& gpu, PipelineStateDesc state, const DrawCallDesc& drawCall,

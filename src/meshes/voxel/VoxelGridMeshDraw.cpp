@@ -27,7 +27,7 @@ void VoxelGridMesh::DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCallD
                                   void*) {
     if (voxelCount_ == 0 || !scalarGrid_) return;
     if (!gradient_.IsInstalled()) SetColorMap(GetRgbaColorMap(ColorMaps::Viridis));
-    WriteMatrices();
+    detail::WriteTransforms(constants_, model_, view_, projection_);
     Update(constantBuffer_.Get(), gpu, sizeof constants_, &constants_);
 
     const bool deform = vectorGrid_ && std::abs(constants_.deformation) > kDeformationThreshold;
@@ -45,12 +45,6 @@ void VoxelGridMesh::DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCallD
     gpu.BindDrawCall(pipeline, drawCall);
     // No vertex buffer: the vertex id indexes the voxel list.
     gpu.DrawVertices({BufferId::Null(), BufferId::Null(), BufferId::Null(), BufferId::Null()}, voxelCount_, 0);
-}
-
-void VoxelGridMesh::WriteMatrices() {
-    model_.ConvertToFloat16(constants_.model_matrix.data());
-    (view_ * model_).ConvertToFloat16(constants_.model_view_matrix.data());
-    projection_.ConvertToFloat16(constants_.projection_matrix.data());
 }
 
 PipelineStateId VoxelGridMesh::FindPipeline(IGpu& gpu, PipelineStateDesc state, const DrawCallDesc& drawCall,

@@ -1,5 +1,10 @@
 #include "meshes/voxel/VoxelShaderTemplates.h"
 
+#include "shaders/CommonStageFragments.h"
+#include "shaders/JoinedText.h"
+
+#include <array>
+
 namespace Korvex::Rendering::detail {
 
 // A voxel word packs ix in bits 0-9, iy in bits 10-19 and iz in bits 20-31.
@@ -119,7 +124,7 @@ void main()
 
 // Values beyond the range take the underflow or overflow colour, with a soft
 // boundary of about one and a half pixels; so does the wireframe border.
-const std::string_view kVoxelPixel = R"(
+constexpr auto kVoxelPixelPieces = std::to_array<std::string_view>({R"(
 TEXTURE_3D(float4, value_texture, 2);
 TEXTURE_1D(float4, gradient_texture, 3);
 [in float4 uvw : sample_coord]
@@ -129,35 +134,19 @@ TEXTURE_1D(float4, gradient_texture, 3);
 [out float4 color : 0]
 <PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
 <PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>
-
-float edge_factor(float t)
-{
-    return smoothstep(0.0, 1.5 * fwidth(t), t);
-}
+)", kEdgeFactorFunction, R"(
 
 void main()
 {
-    float v = SAMPLE_LEVEL(value_texture, $uvw$.xyz, 0.0).x;
-    float u = (v - min_sample_value) / sample_value_range;
-    float fD = edge_factor(v - max_value);
-    float fd = edge_factor(min_value - v);
-    float s = 1.0 - fD - fd;
-    float4 c = s * SAMPLE(gradient_texture, u) + fD * overflow_color + fd * underflow_color;
+    float v = SAMPLE_LEVEL(value_texture, $uvw$.xyz, 0.0).x;)", kColorFromGradient, R"(
     c.rgb *= lerp($diffuse$, 1.0, brightness);
 <WIREFRAME>
     float2 dq = float2(1.0, 1.0) - abs($quad_pos$);
     float2 factors = smoothstep(float2(0.0, 0.0), 1.5 * fwidth(dq), dq);
     c = lerp(wireframe_color, c, min(factors.x, factors.y));
-</WIREFRAME>
-    c.a *= alpha_value;
-    $color$ = c;
-<PROBE_VALUE>
-    $value$ = float4(v, v, v, v);
-</PROBE_VALUE>
-<PROBE_POSITION>
-    $oDepthClip$ = float4($DepthClip$, $DepthClip$, $DepthClip$, $DepthClip$);
-</PROBE_POSITION>
+</WIREFRAME>)", kWriteColorAndProbes, R"(
 }
-)";
+)"});
+const std::string_view kVoxelPixel = kJoinedText<kVoxelPixelPieces>;
 
 }  // namespace Korvex::Rendering::detail

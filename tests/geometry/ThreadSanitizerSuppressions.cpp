@@ -4,12 +4,21 @@
 // partitioner state, the std::atomic members TBB initialises plainly) and the
 // flush's body reading its captures from a TBB-made copy are still blamed.
 // Only reports whose innermost frame is one of those are dropped; a race in
-// OptimizeDrawCall, or anything it calls, is still reported.
+// OptimizeDrawCall, or anything it calls, is still reported. What libtbb
+// itself does is visible only through the calls it makes to intercepted
+// functions (memset on task memory it recycles between threads), which is
+// why those calls are ignored too.
+// libstdc++'s ctype<char>::narrow fills its cache lazily without
+// synchronisation (every writer stores the same byte); std::regex narrows the
+// characters of each pattern it compiles, so concurrent shader
+// specialisations meet there.
 #if defined(__SANITIZE_THREAD__)
 extern "C" const char* __tsan_default_suppressions() {
-    return "race_top:/oneapi/tbb/\n"
+    return "called_from_lib:libtbb.so.12\n"
+           "race_top:/oneapi/tbb/\n"
            "race_top:/bits/atomic_base.h\n"
            "race_top:/c++/12/atomic\n"
-           "race_top:IndexedVertexContainerBuilder<*>::FlushBuffers()::{lambda\n";
+           "race_top:IndexedVertexContainerBuilder<*>::FlushBuffers()::{lambda\n"
+           "race_top:std::ctype<char>::narrow\n";
 }
 #endif

@@ -1,0 +1,17 @@
+#pragma once
+
+// Each topic registers its benchmarks; main calls these once the GL device
+// is open (or known to be missing), so that GL benchmarks can be left out.
+
+namespace Korvex::Rendering::bench {
+
+void RegisterGeometryBuildBenchmarks();
+void RegisterDrawOverheadBenchmarks();
+void RegisterGpuMemoryBenchmarks();
+void RegisterHashBenchmarks();
+// These need the GL device.
+void RegisterGridUploadBenchmarks();
+void RegisterFrameBenchmarks();
+void RegisterProgramCreationBenchmarks();
+
+}  // namespace Korvex::Rendering::bench

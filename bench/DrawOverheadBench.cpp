@@ -2,7 +2,7 @@
 // are already cached, on a device that records nothing: what the library
 // itself spends per mesh and frame.
 
-#include "AllocationCounter.h"
+#include <AllocationCounter.h>
 #include "Registration.h"
 #include "Scenes.h"
 
@@ -62,9 +62,9 @@ void CachedDraw(benchmark::State& state, MeshKind kind, Look look) {
     }
     frame.device.SetRecording(false);
 
-    const std::size_t allocationsBefore = AllocationCount();
+    const std::size_t allocationsBefore = test_support::AllocationCount();
     for (auto _ : state) mesh->Draw(nullptr, pass, frame.cache, nullptr);
-    const std::size_t allocations = AllocationCount() - allocationsBefore;
+    const std::size_t allocations = test_support::AllocationCount() - allocationsBefore;
 
     state.counters["allocations_per_draw"] =
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);

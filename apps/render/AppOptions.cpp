@@ -123,7 +123,7 @@ void ReadSize(std::string_view option, std::string_view text, RenderOptions& opt
     options.height = ReadWholeNumberIn(option, parts[1], 1, kMaxImageSize);
 }
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;
     std::string_view shortName;
     bool takesValue;
@@ -131,8 +131,8 @@ struct OptionSpec {
     std::function<void(std::string_view option, std::string_view value, RenderOptions&)> read;
 };
 
-const std::vector<OptionSpec>& Specs() {
-    static const std::vector<OptionSpec> specs{
+const std::vector<OptionRule>& Rules() {
+    static const std::vector<OptionRule> rules{
         {"--draw", "", true, false, ReadDrawables},
         {"--voxel-range", "", true, false,
          [](auto option, auto value, RenderOptions& o) { o.voxelRange = ReadRange(option, value, false); }},
@@ -196,12 +196,12 @@ const std::vector<OptionSpec>& Specs() {
              o.outputPath = value;
          }},
     };
-    return specs;
+    return rules;
 }
 
-const OptionSpec* FindSpec(std::string_view name) {
-    for (const OptionSpec& spec : Specs())
-        if (name == spec.name || (!spec.shortName.empty() && name == spec.shortName)) return &spec;
+const OptionRule* FindRule(std::string_view name) {
+    for (const OptionRule& rule : Rules())
+        if (name == rule.name || (!rule.shortName.empty() && name == rule.shortName)) return &rule;
     return nullptr;
 }
 
@@ -245,11 +245,11 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
             // --name=value or --name value
             const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
             const std::string_view name = arg.substr(0, equals);
-            const OptionSpec* spec = FindSpec(name);
-            if (spec == nullptr) Fail("unknown option " + Quote(name) + " (see --help)");
-            given.insert(spec->name);
+            const OptionRule* rule = FindRule(name);
+            if (rule == nullptr) Fail("unknown option " + Quote(name) + " (see --help)");
+            given.insert(rule->name);
             std::string_view value;
-            if (spec->takesValue) {
+            if (rule->takesValue) {
                 if (equals != std::string_view::npos)
                     value = arg.substr(equals + 1);
                 else if (i + 1 < args.size())
@@ -259,11 +259,11 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
             } else if (equals != std::string_view::npos) {
                 Fail(std::string(name) + " takes no value");
             }
-            spec->read(spec->name, value, parsed.options);
+            rule->read(rule->name, value, parsed.options);
         }
         if (parsed.options.inputPath.empty())
             for (std::string_view option : given)
-                if (!FindSpec(option)->demoToo)
+                if (!FindRule(option)->demoToo)
                     Fail(std::string(option) + " needs a data file; the demo takes only --output and --size");
         CheckCombinations(parsed.options, given);
     } catch (const OptionError& error) {

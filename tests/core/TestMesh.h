@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Korvex::Rendering::testing_support {
@@ -62,7 +63,6 @@ public:
     std::uint64_t PlaneCount() const { return planeCount_; }
     const KxTransformMatrix& View() const { return view_; }
     const KxTransformMatrix& Projection() const { return projection_; }
-    const boundingbox<float, 3>& GridBox() const { return gridBox_; }
     const std::shared_ptr<IScalarGrid>& ScalarGrid() const { return scalarGrid_; }
     const std::shared_ptr<IVectorGrid>& VectorGrid() const { return vectorGrid_; }
 
@@ -86,8 +86,9 @@ private:
 
 class FakeGeometry final : public IGeometry, ReleaseLogger {
 public:
-    explicit FakeGeometry(const boundingbox<float, 3>& box, std::vector<std::string>* log = nullptr)
-        : ReleaseLogger(log, "geometry"), box_(box) {}
+    explicit FakeGeometry(const boundingbox<float, 3>& box, std::vector<std::string>* log = nullptr,
+                          std::string name = "geometry")
+        : ReleaseLogger(log, std::move(name)), box_(box) {}
     const char* GetName() const override { return "fake"; }
     void SetName(const char*) override {}
     boundingbox<float, 3> GetBoundingBox() const override { return box_; }

@@ -9,121 +9,62 @@
 namespace Korvex::Rendering::detail {
 namespace {
 
-std::string SpecializeLine(std::string text, std::uint64_t planeCount, bool probeValue = false,
-                           bool probePosition = false) {
-    return SpecializeShader(std::move(text), planeCount, LineShaderFeatures(probeValue, probePosition));
-}
+struct Case {
+    const char* name;
+    std::string text;
+    std::uint64_t planes;
+    std::vector<ShaderFeature> features;
+    std::string expected;
+};
 
-TEST(SpecializeShader, PlaneCountZeroRemovesClippingSectionsAndWritesZero) {
-    const std::string text = "float d[PLANE_COUNT];\n<CLIPPING>for (i < PLANE_COUNT) clip();</CLIPPING>\nend";
-    EXPECT_EQ(SpecializeLine(text, 0), "float d[0];\n\nend");
-}
-
-TEST(SpecializeShader, PlaneCountInsideKeptClippingSectionIsWrittenAndTagsGo) {
-    const std::string text =
-        "<CLIPPING>[out float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>";
-    EXPECT_EQ(SpecializeLine(text, 8), "[out float clip_distances : clip_distance : 8]");
-}
-
-TEST(SpecializeShader, PlaneCountUsesPlainDecimalText) {
-    struct Case {
-        std::uint64_t count;
-        const char* expected;
-    };
-    for (const Case& c : {Case{1, "[1]"}, Case{8, "[8]"}, Case{1000000, "[1000000]"},
-                          Case{18446744073709551615ull, "[18446744073709551615]"}})
-        EXPECT_EQ(SpecializeLine("[PLANE_COUNT]", c.count), c.expected) << c.count;
-}
-
-TEST(SpecializeShader, EachSectionOfOneTagIsResolvedAndTextBetweenStays) {
-    const std::string text = "a<PROBE_VALUE>b</PROBE_VALUE>c<PROBE_VALUE>d</PROBE_VALUE>e";
-    EXPECT_EQ(SpecializeLine(text, 0, true), "abcde");
-    EXPECT_EQ(SpecializeLine(text, 0, false), "ace");
-}
-
-TEST(SpecializeShader, SectionEndsAtTheFirstClosingTag) {
-    const std::string text = "<CLIPPING>x</CLIPPING>keep</CLIPPING>";
-    EXPECT_EQ(SpecializeLine(text, 0), "keep</CLIPPING>");
-}
-
-TEST(SpecializeShader, TagsOnTheirOwnLinesLeaveTheLineBreaks) {
-    const std::string text = "top\n<PROBE_POSITION>\nDepthClip = z;\n</PROBE_POSITION>\nbottom\n";
-    EXPECT_EQ(SpecializeLine(text, 0, false, true), "top\n\nDepthClip = z;\n\nbottom\n");
-    EXPECT_EQ(SpecializeLine(text, 0, false, false), "top\n\nbottom\n");
-}
-
-TEST(SpecializeShader, SectionsOfDifferentTagsOnOneLine) {
-    const std::string text = "<PROBE_VALUE>v</PROBE_VALUE><PROBE_POSITION>p</PROBE_POSITION><CLIPPING>c</CLIPPING>";
-    EXPECT_EQ(SpecializeLine(text, 2, true, false), "vc");
-    EXPECT_EQ(SpecializeLine(text, 0, false, true), "p");
-}
-
-TEST(SpecializeShader, TemplateWithoutTagsChangesOnlyPlaneCount) {
-    const std::string text = "\nfloat4 main() { $Position$ = x; float a[PLANE_COUNT]; }\n";
-    EXPECT_EQ(SpecializeLine(text, 3, true, true), "\nfloat4 main() { $Position$ = x; float a[3]; }\n");
-    EXPECT_EQ(SpecializeLine("", 3, true, true), "");
-}
-
-// The replacement format is "$1": dollar sequences in the text itself must
-// pass through as they are, inside kept sections and outside any.
-TEST(SpecializeShader, DollarSequencesPassThroughUntouched) {
-    const std::string text =
-        "$uvw$ $1 $& $$ $`<CLIPPING>$clip_distances[1]$ = $1$2$&;$'</CLIPPING>$P[$OutputControlPointID$]$";
-    EXPECT_EQ(SpecializeLine(text, 1), "$uvw$ $1 $& $$ $`$clip_distances[1]$ = $1$2$&;$'$P[$OutputControlPointID$]$");
-    EXPECT_EQ(SpecializeLine(text, 0), "$uvw$ $1 $& $$ $`$P[$OutputControlPointID$]$");
-}
-
-TEST(SpecializeShader, TagsOfOtherMeshesAreLeftAlone) {
-    const std::string text = "<WIREFRAME>w</WIREFRAME><DRAWING_PLANE>d</DRAWING_PLANE>";
-    EXPECT_EQ(SpecializeLine(text, 1, true, true), text);
-}
-
-// Each mesh kind resolves exactly its own tags, each by its own flag.
-TEST(SpecializeShader, EachMeshKindResolvesItsTagsByItsFlags) {
-    const std::string text =
-        "<CLIPPING>C</CLIPPING><DRAWING_PLANE>D</DRAWING_PLANE><DEFORM>F</DEFORM><PROBE_VALUE>V</PROBE_VALUE>"
-        "<PROBE_POSITION>P</PROBE_POSITION><WIREFRAME>W</WIREFRAME>";
-    const std::string drawingPlane = "<DRAWING_PLANE>D</DRAWING_PLANE>";
-    const std::string deform = "<DEFORM>F</DEFORM>";
-    const std::string wireframe = "<WIREFRAME>W</WIREFRAME>";
-
-    EXPECT_EQ(SpecializeShader(text, 1, LineShaderFeatures(true, false)),
-              "C" + drawingPlane + deform + "V" + wireframe);
-    EXPECT_EQ(SpecializeShader(text, 0, LineShaderFeatures(false, true)), drawingPlane + deform + "P" + wireframe);
-
-    EXPECT_EQ(SpecializeShader(text, 1, TriangleShaderFeatures(true, false, false)), "CD" + deform + wireframe);
-    EXPECT_EQ(SpecializeShader(text, 0, TriangleShaderFeatures(false, true, true)), deform + "VP" + wireframe);
-
-    EXPECT_EQ(SpecializeShader(text, 1, VoxelShaderFeatures(true, false, false, false)), "C" + drawingPlane + "F");
-    EXPECT_EQ(SpecializeShader(text, 0, VoxelShaderFeatures(false, true, false, true)), drawingPlane + "VW");
-    EXPECT_EQ(SpecializeShader(text, 0, VoxelShaderFeatures(false, false, true, false)), drawingPlane + "P");
+std::vector<ShaderFeature> Line(bool value, bool position) {
+    const auto features = LineShaderFeatures(value, position);
+    return {features.begin(), features.end()};
 }
 
 // Tags are resolved in list order, so a section of an earlier tag decides
-// about the later tags inside it.
-TEST(SpecializeShader, EarlierTagDecidesAboutSectionsNestedInIt) {
-    const std::string text = "<DEFORM>d<PROBE_VALUE>v</PROBE_VALUE></DEFORM>";
-    EXPECT_EQ(SpecializeShader(text, 0, VoxelShaderFeatures(false, true, false, false)), "");
-    EXPECT_EQ(SpecializeShader(text, 0, VoxelShaderFeatures(true, true, false, false)), "dv");
-    EXPECT_EQ(SpecializeShader(text, 0, VoxelShaderFeatures(true, false, false, false)), "d");
+// about the later tags inside it. The replacement format is "$1": dollar
+// sequences in the text must pass through as they are.
+TEST(SpecializeShader, WritesThePlaneCountAndKeepsOrDropsEachTaggedSection) {
+    const std::string all = "<CLIPPING>C</CLIPPING><DRAWING_PLANE>D</DRAWING_PLANE><DEFORM>F</DEFORM>"
+                            "<PROBE_VALUE>V</PROBE_VALUE><PROBE_POSITION>P</PROBE_POSITION><WIREFRAME>W</WIREFRAME>";
+    const auto triangle = TriangleShaderFeatures(true, false, true);
+    const auto voxel = VoxelShaderFeatures(true, false, true, true);
+    const Case cases[] = {
+        {"no planes", "float d[PLANE_COUNT];\n<CLIPPING>clip(PLANE_COUNT);</CLIPPING>\nend", 0, Line(0, 0),
+         "float d[0];\n\nend"},
+        {"planes", "<CLIPPING>[out float c : clip_distance : PLANE_COUNT]</CLIPPING>", 8, Line(0, 0),
+         "[out float c : clip_distance : 8]"},
+        {"plain decimal", "[PLANE_COUNT]", 18446744073709551615ull, Line(0, 0), "[18446744073709551615]"},
+        {"each section", "a<PROBE_VALUE>b</PROBE_VALUE>c<PROBE_VALUE>d</PROBE_VALUE>e", 0, Line(1, 0), "abcde"},
+        {"each section dropped", "a<PROBE_VALUE>b</PROBE_VALUE>c<PROBE_VALUE>d</PROBE_VALUE>e", 0, Line(0, 1), "ace"},
+        {"first closing tag", "<CLIPPING>x</CLIPPING>keep</CLIPPING>", 0, Line(0, 0), "keep</CLIPPING>"},
+        {"line breaks stay", "top\n<PROBE_POSITION>\nz;\n</PROBE_POSITION>\nend\n", 0, Line(0, 1),
+         "top\n\nz;\n\nend\n"},
+        {"dollars", "$uvw$ $1 $& $$ $`<CLIPPING>$c[1]$ = $1$2$&;$'</CLIPPING>$P[$ID$]$", 1, Line(0, 0),
+         "$uvw$ $1 $& $$ $`$c[1]$ = $1$2$&;$'$P[$ID$]$"},
+        {"dollars dropped", "$1 $&<CLIPPING>$1$2$&;$'</CLIPPING>$$", 0, Line(0, 0), "$1 $&$$"},
+        {"line tags only", all, 1, Line(1, 0), "C<DRAWING_PLANE>D</DRAWING_PLANE><DEFORM>F</DEFORM>V<WIREFRAME>W</WIREFRAME>"},
+        {"triangle tags only", all, 0, {triangle.begin(), triangle.end()}, "D<DEFORM>F</DEFORM>P<WIREFRAME>W</WIREFRAME>"},
+        {"voxel tags only", all, 2, {voxel.begin(), voxel.end()}, "C<DRAWING_PLANE>D</DRAWING_PLANE>FPW"},
+        {"nested, outer kept", "<DEFORM>d<PROBE_VALUE>v</PROBE_VALUE></DEFORM>", 0,
+         {{kTagDeform, true}, {kTagProbeValue, true}}, "dv"},
+        {"nested, outer dropped", "<DEFORM>d<PROBE_VALUE>v</PROBE_VALUE></DEFORM>", 0,
+         {{kTagDeform, false}, {kTagProbeValue, true}}, ""},
+        {"empty", "", 3, Line(1, 1), ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SpecializeShader(c.text, c.planes, c.features), c.expected) << c.name;
 }
 
-TEST(SpecializeProgram, SpecializesEveryStageAndKeepsEmptyStagesEmpty) {
+TEST(SpecializeProgram, PrefixesAndSpecializesPresentStagesOnly) {
+    const ShaderStageSources assembled = AssembleProgram("\nCBUFFER(c, 0)\n", {"\nv[PLANE_COUNT]", "", "\nd", "", "\np"});
+    EXPECT_THAT(assembled.stages, testing::ElementsAre("\nCBUFFER(c, 0)\n\nv[PLANE_COUNT]", "", "\nCBUFFER(c, 0)\n\nd",
+                                                        "", "\nCBUFFER(c, 0)\n\np"));
     ShaderStageSources sources;
-    sources.stages[kStageIndexVertex] = "v[PLANE_COUNT]<CLIPPING>c</CLIPPING>";
-    sources.stages[kStageIndexGeometry] = "g<PROBE_VALUE>p</PROBE_VALUE>";
-    sources.stages[kStageIndexPixel] = "p<PROBE_POSITION>d</PROBE_POSITION>";
-
-    const ShaderStageSources result = SpecializeProgram(sources, 2, LineShaderFeatures(true, false));
-
-    EXPECT_THAT(result.stages, testing::ElementsAre("v[2]c", "", "", "gp", "p"));
-}
-
-TEST(AssembleProgram, PrefixesConstantsToPresentStagesOnly) {
-    const ShaderStageSources sources = AssembleProgram("\nCBUFFER(constants, 0)\n", {"\nvs", "", "\nds", "", "\nps"});
-    EXPECT_THAT(sources.stages, testing::ElementsAre("\nCBUFFER(constants, 0)\n\nvs", "",
-                                                      "\nCBUFFER(constants, 0)\n\nds", "",
-                                                      "\nCBUFFER(constants, 0)\n\nps"));
+    sources.stages = {"v[PLANE_COUNT]<CLIPPING>c</CLIPPING>", "", "", "g<PROBE_VALUE>p</PROBE_VALUE>",
+                      "p<PROBE_POSITION>d</PROBE_POSITION>"};
+    EXPECT_THAT(SpecializeProgram(sources, 2, LineShaderFeatures(true, false)).stages,
+                testing::ElementsAre("v[2]c", "", "", "gp", "p"));
 }
 
 }  // namespace

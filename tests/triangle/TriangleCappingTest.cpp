@@ -1,273 +1,198 @@
-#include "TriangleRecording.h"
+// The capped sequence on the recording device: caps to depth, the stencil
+// count, the caps where the surface encloses them, then the clipped surface.
 
-#include "meshes/triangle/CapPlacement.h"
+#include "TriangleScene.h"
 
 #include <gmock/gmock.h>
 
-namespace Korvex::Rendering::triangle_test {
+namespace Korvex::Rendering::test_support {
 namespace {
 
 using ::testing::ElementsAre;
 
-// What distinguishes the passes of the capped sequence.
-struct PassShape {
+// What tells the passes of the sequence apart: a clear, or a draw of a
+// variant and whether it drew the cap quad.
+struct Shape {
     std::string operation;
-    std::uint64_t planeCount = 0;
-    bool drawingPlane = false;
-    bool probes = false;
-
-    friend bool operator==(const PassShape&, const PassShape&) = default;
-    friend std::ostream& operator<<(std::ostream& out, const PassShape& p) {
-        return out << p.operation << "(planes " << p.planeCount << (p.drawingPlane ? ", cap" : "")
-                   << (p.probes ? ", probes" : "") << ")";
+    std::uint64_t programKey = 0;
+    bool onQuad = false;
+    friend bool operator==(const Shape&, const Shape&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const Shape& s) {
+        return out << s.operation << (s.onQuad ? " on the quad" : "") << std::hex << " " << s.programKey;
     }
 };
 
-std::vector<PassShape> Shapes(const std::vector<RecordedPass>& passes) {
-    std::vector<PassShape> shapes;
-    for (const RecordedPass& p : passes)
-        shapes.push_back({p.operation, p.planeCount, p.drawingPlane,
-                          p.operation == "Draw" && !p.drawCall.targets[kTargetProbeValue].IsNull() &&
-                              !p.drawCall.targets[kTargetProbeDepth].IsNull()});
-    return shapes;
+const Shape kClearAll{"ClearDepthStencil"};
+const Shape kClearDepth{"ClearDepth"};
+Shape Cap(std::uint64_t otherPlanes, bool probes = false) {
+    return {"Draw", ProgramKey({otherPlanes, false, true, probes, probes}), true};
+}
+Shape Surface(std::uint64_t planes, bool probes = false, bool deform = false) {
+    return {"Draw", ProgramKey({planes, deform, false, probes, probes}), false};
 }
 
-const PassShape kClearAll{"ClearDepthStencil"};
-const PassShape kClearDepth{"ClearDepth"};
-PassShape Cap(std::uint64_t otherPlanes, bool probes = false) { return {"Draw", otherPlanes, true, probes}; }
-PassShape Surface(std::uint64_t planes, bool probes = false) { return {"Draw", planes, false, probes}; }
-
-class TriangleCappingTest : public TriangleMeshRecordingTest {
+class TriangleCappingTest : public TriangleScene {
 protected:
-    void SetPlanes(std::size_t count) {
-        planes = PlanesX(count);
-        for (std::size_t i = 0; i < count; ++i) planes[i].b = static_cast<float>(i);  // each plane its own
-        mesh.SetClipPlanes(planes);
-    }
+    void SetUp() override { Attach(true); }
 
-    std::vector<ClipPlane> planes;
+    std::vector<Shape> Shapes(const std::vector<RecordedPass>& passes) const {
+        std::vector<Shape> shapes;
+        for (const RecordedPass& p : passes) shapes.push_back({p.operation, p.programKey, p.vertexBuffer == quadVertices});
+        return shapes;
+    }
 };
 
 TEST_F(TriangleCappingTest, TwoPlanesDrawCapsCountCapsAgainThenTheClippedSurface) {
-    AttachInputs();
-    SetPlanes(2);
+    mesh.SetClipPlanes(PlanesAcrossX(2));
 
     const std::vector<RecordedPass> passes = DrawPasses();
 
-    EXPECT_THAT(Shapes(passes), ElementsAre(kClearAll, Cap(1), Cap(1), Surface(0), kClearDepth, Cap(1), Cap(1),
-                                            Surface(2)));
-    // The four caps share a program; the two surfaces have one each.
-    EXPECT_EQ(device.CountOf("CreateProgram"), 3u);
-    EXPECT_EQ(passes[1].program, passes[6].program);
-    EXPECT_NE(passes[3].program, passes[7].program);
-    // Pipelines: the first caps, the count, the second caps, the surface.
-    EXPECT_EQ(device.CountOf("CreatePipelineState"), 4u);
-    EXPECT_EQ(cache.pipelineStates.size(), 4u);
-}
-
-TEST_F(TriangleCappingTest, ClearsNameTheColourAndDepthStencilTargets) {
-    AttachInputs();
-    SetPlanes(1);
-    device.ClearCalls();
-    Draw();
-
-    const std::string targetsText = IdText(targets.color) + "," + IdText(targets.depthStencil) + ",1";
-    for (const RecordedCall& call : device.Calls()) {
-        if (call.operation == "ClearDepthStencil") {
-            EXPECT_EQ(call.arguments, targetsText + ",0");
-        } else if (call.operation == "ClearDepth") {
-            EXPECT_EQ(call.arguments, targetsText);
-        }
-    }
-}
-
-// The host fields each step writes, pass by pass.
-struct StepState {
-    std::uint32_t stencilCompare;  // front and back alike
-    std::uint8_t depthWrite;
-    std::uint32_t stencilPassFront;
-    std::uint32_t stencilPassBack;
-    std::uint8_t colorWrite;
-    std::uint32_t stencilReference;
-};
-
-TEST_F(TriangleCappingTest, EachStepWritesItsDepthStencilAndColourState) {
-    AttachInputs();
-    SetPlanes(1);
-    RenderPassDesc pass = targets.Pass();
-    pass.cullMode = kCullBack;         // overridden: every pass draws both faces
-    pass.depthCompare = kCompareLessEqual;  // overridden: caps need less
-    device.ClearCalls();
-
-    mesh.Draw(nullptr, pass, cache, nullptr);
-
-    const std::vector<RecordedPass> passes = PassesOf(device);
-    ASSERT_THAT(Shapes(passes), ElementsAre(kClearAll, Cap(0), Surface(0), kClearDepth, Cap(0), Surface(1)));
-    const std::pair<std::size_t, StepState> steps[] = {
-        {1, {kCompareAlways, 1, kStencilKeep, kStencilKeep, 0, 0}},                    // cap depths
-        {2, {kCompareAlways, 0, kStencilIncrementWrap, kStencilDecrementWrap, 0, 0}},  // count
-        {4, {kCompareEqual, 1, kStencilKeep, kStencilKeep, 1, 1}},                     // caps where 1
-        {5, {kCompareAlways, 1, kStencilKeep, kStencilKeep, 1, 0}},                    // surface
-    };
-    for (const auto& [index, step] : steps) {
-        const PipelineStateDesc& s = passes[index].state;
-        EXPECT_EQ(s.cullMode, kCullNone) << index;
-        EXPECT_EQ(s.depthCompare, kCompareLess) << index;
-        EXPECT_EQ(s.stencilCompareFront, step.stencilCompare) << index;
-        EXPECT_EQ(s.stencilCompareBack, step.stencilCompare) << index;
-        EXPECT_EQ(s.depthWrite, step.depthWrite) << index;
-        EXPECT_EQ(s.stencilPassOpFront, step.stencilPassFront) << index;
-        EXPECT_EQ(s.stencilPassOpBack, step.stencilPassBack) << index;
-        EXPECT_EQ(s.colorWrite, step.colorWrite) << index;
-        EXPECT_EQ(passes[index].drawCall.stencilReference, step.stencilReference) << index;
-    }
-}
-
-TEST_F(TriangleCappingTest, ProbeTargetsOnlyInTheColouredPasses) {
-    RecordingTargets probing(device, 32, 32, true);
-    AttachInputs();
-    SetPlanes(2);
-    device.ClearCalls();
-
-    mesh.Draw(nullptr, probing.Pass(), cache, nullptr);
-
-    const std::vector<RecordedPass> passes = PassesOf(device);
     EXPECT_THAT(Shapes(passes), ElementsAre(kClearAll, Cap(1), Cap(1), Surface(0), kClearDepth, Cap(1, true),
                                             Cap(1, true), Surface(2, true)));
+    EXPECT_EQ(device.CountOf("CreateProgram"), 4u);
+    EXPECT_EQ(device.CountOf("CreatePipelineState"), 4u) << "first caps, count, second caps, surface";
+    const std::string targets = IdText(color) + "," + IdText(depthStencil) + ",1";
+    EXPECT_EQ(First("ClearDepthStencil").arguments, targets + ",0");
+    EXPECT_EQ(First("ClearDepth").arguments, targets);
     for (const RecordedPass& p : passes) {
         if (p.operation != "Draw") continue;
         const bool probes = !p.drawCall.targets[kTargetProbeValue].IsNull();
-        EXPECT_EQ(p.state.targetFormats[kTargetProbeValue], probes ? 37u : 0u);
-        EXPECT_EQ(p.state.targetFormats[kTargetProbeDepth], probes ? 37u : 0u);
-        EXPECT_EQ(p.drawCall.targets[kTargetColor], probing.color);
-        EXPECT_EQ(p.drawCall.targets[kTargetDepthStencil], probing.depthStencil);
+        EXPECT_EQ(p.drawCall.targets[kTargetProbeDepth].IsNull(), !probes);
+        EXPECT_EQ(p.state.targetFormats[kTargetProbeValue], probes ? kFormatR32Float : 0u);
+        EXPECT_EQ(p.drawCall.targets[kTargetColor], color);
+        EXPECT_EQ(p.drawCall.targets[kTargetDepthStencil], depthStencil);
     }
 }
 
-std::vector<detail::Float4> AsFloat4(const std::vector<ClipPlane>& planes) {
-    std::vector<detail::Float4> out;
-    for (const ClipPlane& p : planes) out.push_back({p.a, p.b, p.c, p.d});
-    return out;
+// The fields each step writes, pass by pass, whatever the pass asked for.
+TEST_F(TriangleCappingTest, EachStepWritesItsDepthStencilAndColourState) {
+    struct Step {
+        std::size_t pass;
+        std::uint32_t stencilCompare;
+        std::uint8_t depthWrite;
+        std::uint32_t stencilPassFront, stencilPassBack;
+        std::uint8_t colorWrite;
+        std::uint32_t stencilReference;
+    };
+    const Step steps[] = {
+        {1, kCompareAlways, 1, kStencilKeep, kStencilKeep, 0, 0},                    // cap depths
+        {2, kCompareAlways, 0, kStencilIncrementWrap, kStencilDecrementWrap, 0, 0},  // count
+        {4, kCompareEqual, 1, kStencilKeep, kStencilKeep, 1, 1},                     // caps where 1
+        {5, kCompareAlways, 1, kStencilKeep, kStencilKeep, 1, 0},                    // surface
+    };
+    mesh.SetClipPlanes(PlanesAcrossX(1));
+    RenderPassDesc pass = Pass();
+    pass.cullMode = kCullBack;
+    pass.depthCompare = kCompareLessEqual;
+    const std::vector<RecordedPass> passes = DrawPasses(pass);
+    ASSERT_EQ(passes.size(), 6u);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.pass);
+        const PipelineStateDesc& s = passes[step.pass].state;
+        EXPECT_EQ(s.cullMode, kCullNone);
+        EXPECT_EQ(s.depthCompare, kCompareLess);
+        EXPECT_EQ(s.stencilCompareFront, step.stencilCompare);
+        EXPECT_EQ(s.stencilCompareBack, step.stencilCompare);
+        EXPECT_EQ(s.depthWrite, step.depthWrite);
+        EXPECT_EQ(s.stencilPassOpFront, step.stencilPassFront);
+        EXPECT_EQ(s.stencilPassOpBack, step.stencilPassBack);
+        EXPECT_EQ(s.colorWrite, step.colorWrite);
+        EXPECT_EQ(passes[step.pass].drawCall.stencilReference, step.stencilReference);
+    }
 }
 
-struct CopyCase {
-    std::size_t planeCount;
-    std::size_t cappedPlane;
-    std::vector<std::size_t> remaining;  // mesh planes in the copy's slots, in order; -1: zero
-};
-
+// Each cap is clipped by the other planes: its copy of the constants holds
+// them moved down over its own, and the surface passes the mesh's own.
 TEST_F(TriangleCappingTest, EachCapIsClippedByTheOtherPlanes) {
-    constexpr std::size_t kZero = ~std::size_t{0};
-    const CopyCase cases[] = {
+    constexpr std::size_t kZero = 99;
+    struct Case {
+        std::size_t planeCount, cappedPlane;
+        std::array<std::size_t, 8> slots;  // mesh planes in the copy's slots; kZero: all zero
+    };
+    const Case cases[] = {
         {3, 1, {0, 2, kZero, kZero, kZero, kZero, kZero, kZero}},
         {3, 0, {1, 2, kZero, kZero, kZero, kZero, kZero, kZero}},
         {8, 7, {0, 1, 2, 3, 4, 5, 6, 7}},  // its own plane is past the count
         {8, 0, {1, 2, 3, 4, 5, 6, 7, 7}},  // the last slot keeps its value
         {1, 0, {kZero, kZero, kZero, kZero, kZero, kZero, kZero, kZero}},
     };
-    for (const CopyCase& c : cases) {
-        AttachInputs();
-        SetPlanes(c.planeCount);
+    for (const Case& c : cases) {
+        const std::vector<ClipPlane> planes = PlanesAcrossX(c.planeCount);
+        mesh.SetClipPlanes(planes);
         const std::vector<RecordedPass> passes = DrawPasses();
         ASSERT_EQ(passes.size(), 2 * c.planeCount + 4);
-        const std::vector<detail::Float4> meshPlanes = AsFloat4(planes);
-
-        for (const std::size_t round : {std::size_t{1}, c.planeCount + 3}) {
-            const RecordedPass& cap = passes[round + c.cappedPlane];
-            ASSERT_TRUE(cap.drawingPlane);
-            EXPECT_EQ(cap.planeCount, c.planeCount - 1);
+        for (const std::size_t first : {std::size_t{1}, c.planeCount + 3}) {
+            const TriangleConstants& cap = passes[first + c.cappedPlane].constants;
             for (std::size_t slot = 0; slot < 8; ++slot) {
-                const detail::Float4 expected =
-                    c.remaining[slot] == kZero ? detail::Float4{} : meshPlanes[c.remaining[slot]];
-                EXPECT_EQ(cap.constants.clip_planes[slot], expected)
+                const ClipPlane p = c.slots[slot] == kZero ? ClipPlane{} : planes[c.slots[slot]];
+                EXPECT_EQ(cap.clip_planes[slot], (detail::Float4{p.a, p.b, p.c, p.d}))
                     << c.planeCount << " planes, cap " << c.cappedPlane << ", slot " << slot;
             }
         }
+        for (const std::size_t surface : {c.planeCount + 1, 2 * c.planeCount + 3})
+            EXPECT_EQ(std::memcmp(&passes[surface].constants, &mesh.Constants(), sizeof(TriangleConstants)), 0);
     }
 }
 
-TEST_F(TriangleCappingTest, CapsArePlacedInTheirPlanesAndTheSurfaceKeepsTheMeshConstants) {
-    AttachInputs();
-    SetPlanes(2);
-    KxTransformMatrix model;
-    model.MakeTranslation({0.5, 0, 0});
-    mesh.SetModelTransform(model);
-
+// The cap of x = 0.25 in the unit box is centred at (0.25, 0.5, 0.5) and
+// faces +x; the mesh's own block keeps the identity.
+TEST_F(TriangleCappingTest, CapsArePlacedInTheirPlanes) {
+    const ClipPlane plane{1, 0, 0, -0.25f};
+    mesh.SetClipPlanes({&plane, 1});
     const std::vector<RecordedPass> passes = DrawPasses();
-
-    const TriangleConstants meshConstants = mesh.Constants();
-    for (std::size_t plane = 0; plane < 2; ++plane) {
-        TriangleConstants expected = meshConstants;
-        detail::ComputeCapConstants(expected, planes[plane], kUnitBox, model, {}, {});
-        for (const std::size_t index : {1 + plane, 5 + plane})
-            EXPECT_EQ(passes[index].constants.unit_plane_matrix, expected.unit_plane_matrix) << index;
+    for (const std::size_t cap : {1u, 4u}) {
+        const detail::Float4x4& m = passes[cap].constants.unit_plane_matrix;
+        const std::array<float, 4> centre{m[12], m[13], m[14], m[15]}, normal{m[8], m[9], m[10], m[11]};
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_NEAR(centre[i], (std::array<float, 4>{0.25f, 0.5f, 0.5f, 1})[i], 1e-6) << cap;
+            EXPECT_NEAR(normal[i], (std::array<float, 4>{1, 0, 0, 0})[i], 1e-6) << cap;
+        }
     }
-    for (const std::size_t surface : {3u, 7u})
-        EXPECT_EQ(std::memcmp(&passes[surface].constants, &meshConstants, sizeof meshConstants), 0) << surface;
-    EXPECT_EQ(meshConstants.unit_plane_matrix, detail::kIdentityFloat4x4);
-    EXPECT_EQ(meshConstants.clip_planes[0], AsFloat4(planes)[0]);
-    EXPECT_EQ(meshConstants.clip_planes[1], AsFloat4(planes)[1]);
+    EXPECT_EQ(mesh.Constants().unit_plane_matrix, detail::kIdentityFloat4x4);
 }
 
-TEST_F(TriangleCappingTest, CapsAreDrawnOnTheQuadAndTheSurfaceOnTheGeometry) {
-    AttachInputs();
-    SetPlanes(1);
-    device.ClearCalls();
-    Draw();
-
-    std::vector<std::int64_t> indexCounts;
-    for (const RecordedCall& call : device.Calls())
-        if (call.operation == "DrawIndexed") indexCounts.push_back(call.As<DrawArguments>().indexCount);
-    EXPECT_THAT(indexCounts, ElementsAre(6, 3, 6, 3));
-}
-
-TEST_F(TriangleCappingTest, WithoutCappingOrWithDeformationOnePassTakesAllPlanes) {
+// Caps need capping on, a plane, and |deformation| below 1e-4.
+TEST_F(TriangleCappingTest, OtherwiseOnePassTakesAllPlanes) {
     struct Case {
         const char* name;
         bool capping;
         bool vectorGrid;
         float deformation;
-        std::vector<PassShape> shapes;
+        std::vector<Shape> shapes;
     };
+    const std::vector<Shape> capped{kClearAll,  Cap(2),         Cap(2),         Cap(2),        Surface(0),
+                                    kClearDepth, Cap(2, true), Cap(2, true), Cap(2, true), Surface(3, true)};
     const Case cases[] = {
-        {"capping off", false, false, 0.0f, {Surface(3)}},
-        {"deformed", true, true, -0.5f, {Surface(3)}},
-        {"deformation without a vector grid", true, false, 0.5f, {Surface(3)}},
-        {"deformation too small to matter", true, true, 0.00005f,
-         {kClearAll, Cap(2), Cap(2), Cap(2), Surface(0), kClearDepth, Cap(2), Cap(2), Cap(2), Surface(3)}},
+        {"capping off", false, true, 0.0f, {Surface(3, true)}},
+        {"deformed", true, true, -0.5f, {Surface(3, true, true)}},
+        {"deformation without a vector grid", true, false, 0.5f, {Surface(3, true)}},
+        {"deformation at the threshold", true, true, 0.0001f, {Surface(3, true)}},
+        {"deformation at minus the threshold", true, true, -0.0001f, {Surface(3, true)}},
+        {"deformation just below the threshold", true, true, 0.0000999f, capped},
     };
     for (const Case& c : cases) {
-        AttachInputs(c.vectorGrid);
-        SetPlanes(3);
+        Attach(c.vectorGrid);
+        mesh.SetClipPlanes(PlanesAcrossX(3));
         mesh.SetCapping(c.capping);
         mesh.SetDeformation(c.deformation);
         EXPECT_EQ(Shapes(DrawPasses()), c.shapes) << c.name;
-        mesh.SetCapping(true);
     }
 }
 
 TEST_F(TriangleCappingTest, AFailedCapProgramLeavesTheSurfacePasses) {
-    AttachInputs();
-    SetPlanes(2);
-    device.FailOperation("CreateProgram", 1);  // the caps' program
-
-    const std::vector<RecordedPass> passes = DrawPasses();
-
-    EXPECT_THAT(Shapes(passes), ElementsAre(kClearAll, Surface(0), kClearDepth, Surface(2)));
+    mesh.SetClipPlanes(PlanesAcrossX(2));
+    device.FailOperation("CreateProgram", 1);
+    EXPECT_THAT(Shapes(DrawPasses(Pass(false, false))), ElementsAre(kClearAll, Surface(0), kClearDepth, Surface(2)));
 }
 
 TEST_F(TriangleCappingTest, CachedCappedDrawCreatesNothing) {
-    AttachInputs();
-    SetPlanes(3);
-    Draw();
-    device.ClearCalls();
-
-    Draw();
-
+    mesh.SetClipPlanes(PlanesAcrossX(3));
+    Draw(mesh);
+    Draw(mesh);
     for (const char* creation : {"CreateProgram", "CreatePipelineState", "CreateImage", "CreateBuffer"})
         EXPECT_EQ(device.CountOf(creation), 0u) << creation;
     EXPECT_EQ(device.CountOf("BindDrawCall"), 8u);
 }
 
 }  // namespace
-}  // namespace Korvex::Rendering::triangle_test
+}  // namespace Korvex::Rendering::test_support

@@ -242,20 +242,17 @@ protected:
     std::vector<float> probeValues_;
 };
 
-TEST_F(TriangleMeshGLTest, SurfaceShowsTheGradientColourOfTheFieldAtEachPoint) {
+// Lit by the view-facing term: full colour facing the camera, the
+// brightness share of it edge-on.
+TEST_F(TriangleMeshGLTest, SurfaceShowsTheGradientColourOfTheFieldAtEachPointShadedByFacing) {
     const std::vector<Pixel> pixels = Render();
-
     ExpectDiscCoverage();
     for (const Pixel& p : pixels) {
         EXPECT_NEAR(Length(p.point), 1.0, 0.02) << "on the sphere at " << p.x << "," << p.y;
         EXPECT_GT(p.point[2], -0.05) << "the near side at " << p.x << "," << p.y;
         ExpectFieldAndGradientColor(p);
     }
-}
 
-// Lit by the view-facing term: full colour facing the camera, the
-// brightness share of it edge-on.
-TEST_F(TriangleMeshGLTest, ShadingKeepsTheBrightnessShareOfTheColourEdgeOn) {
     constexpr double kBrightness = 0.25;
     mesh_->SetBrightness(static_cast<float>(kBrightness));
     for (const Pixel& p : Render()) {

@@ -145,25 +145,34 @@ TEST_F(VoxelMeshGLTest, VoxelFaceShowsTheGradientColourOfTheInterpolatedValue) {
 
 // Seen along (1, 2, 3), the +x, +y and +z faces take |n . view| of 0.27,
 // 0.53 and 0.80 as diffuse factor; with brightness b a face keeps
-// b + (1 - b) * diffuse of its colour.
-TEST_F(VoxelMeshGLTest, VisibleFacesAreShadedByHowSquarelyTheyFaceTheView) {
+// b + (1 - b) * diffuse of its colour. Half-transparent, each face is half
+// that over the blue background: back faces are culled, or the ones drawn
+// first would show through.
+TEST_F(VoxelMeshGLTest, VisibleFacesAreShadedByHowSquarelyTheyFaceTheViewAndBlendedByAlpha) {
     mesh_->SetVoxels(kFirstVoxel);
     mesh_->SetGrids(ConstantValues(2, 0.5f), nullptr, Box({0, 0, 0}, {2, 2, 2}));
     const double norm = std::sqrt(14.0);
     const Point from{1 / norm, 2 / norm, 3 / norm};
     LookFrom({1, 1, 1}, from, 1.2);
-    for (const float brightness : {0.75f, 0.25f}) {
-        SCOPED_TRACE(brightness);
-        mesh_->SetBrightness(brightness);
-        Render();
+    struct Case {
+        float brightness, alpha;
+    };
+    for (const Case c : {Case{0.75f, 1.0f}, Case{0.25f, 1.0f}, Case{0.75f, 0.5f}}) {
+        SCOPED_TRACE(::testing::Message() << "brightness " << c.brightness << ", alpha " << c.alpha);
+        MakeFrame({0.0f, 0.0f, 1.0f, 1.0f});
+        mesh_->SetBrightness(c.brightness);
+        mesh_->SetAlpha(c.alpha);
+        EXPECT_EQ(Render(), 1u);
         for (std::size_t axis = 0; axis < 3; ++axis) {
             Point centre{1, 1, 1};
             centre[axis] = 1.5;
             const auto [x, y] = PixelOf(centre);
-            const double diffuse = from[axis];
-            EXPECT_TRUE(Near(ColorAt(x, y), GradientColor(0.5, brightness + (1 - brightness) * diffuse), 3))
-                << "face +" << "xyz"[axis] << " at (" << x << ", " << y << ") is " << ColorAt(x, y)[0] << ", "
-                << ColorAt(x, y)[1] << ", " << ColorAt(x, y)[2];
+            const Rgba shaded = GradientColor(0.5, c.brightness + (1 - c.brightness) * from[axis]);
+            const double a = c.alpha;
+            const Rgba expected = Scaled({shaded[0] * a, shaded[1] * a, shaded[2] * a + 255 * (1 - a)});
+            EXPECT_TRUE(Near(ColorAt(x, y), expected, 3))
+                << "face +" << "xyz"[axis] << " is " << ColorAt(x, y)[0] << ", " << ColorAt(x, y)[1] << ", "
+                << ColorAt(x, y)[2] << "; expected " << expected[0] << ", " << expected[1] << ", " << expected[2];
         }
     }
 }
@@ -257,30 +266,6 @@ TEST_F(VoxelMeshGLTest, DeformationMovesTheCubeByFactorTimesDisplacement) {
         Render();
         const double shift = 0.25 * deformation;
         ExpectRectangle(0.5 + shift, 1.5 + shift, 0.5, 1.5, gray, 3);
-    }
-}
-
-// Half-transparent faces over a blue background: each visible pixel is half
-// its face colour, half blue. Back faces are culled, or the ones drawn first
-// would show through.
-TEST_F(VoxelMeshGLTest, HalfAlphaIsBlendedOverTheBackgroundThroughFrontFacesOnly) {
-    MakeFrame({0.0f, 0.0f, 1.0f, 1.0f});
-    mesh_->SetVoxels(kFirstVoxel);
-    mesh_->SetGrids(ConstantValues(2, 0.5f), nullptr, Box({0, 0, 0}, {2, 2, 2}));
-    mesh_->SetAlpha(0.5f);
-    const double norm = std::sqrt(14.0);
-    const Point from{1 / norm, 2 / norm, 3 / norm};
-    LookFrom({1, 1, 1}, from, 1.2);
-    EXPECT_EQ(Render(), 1u) << "drawn in the transparent pass";
-    for (std::size_t axis = 0; axis < 3; ++axis) {
-        Point centre{1, 1, 1};
-        centre[axis] = 1.5;
-        const auto [x, y] = PixelOf(centre);
-        const Rgba shaded = GradientColor(0.5, 0.75 + 0.25 * from[axis]);
-        const Rgba expected = Scaled({shaded[0] * 0.5, shaded[1] * 0.5, shaded[2] * 0.5 + 127.5});
-        EXPECT_TRUE(Near(ColorAt(x, y), expected, 3))
-            << "face +" << "xyz"[axis] << " is " << ColorAt(x, y)[0] << ", " << ColorAt(x, y)[1] << ", "
-            << ColorAt(x, y)[2] << "; expected " << expected[0] << ", " << expected[1] << ", " << expected[2];
     }
 }
 

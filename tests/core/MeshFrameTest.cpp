@@ -1,0 +1,243 @@
+// What every mesh shares, on a minimal mesh over the shared base: clip
+// planes, transforms, alpha and technique, grids, the world box, release
+// order, and the descriptions Draw hands to DrawWithState.
+
+#include "TestMesh.h"
+
+#include <Korvex/Rendering/Simulation/ILineGridMesh.h>
+#include <Korvex/Rendering/Simulation/ITriangleGridMesh.h>
+#include <Korvex/Rendering/Simulation/IVoxelGridMesh.h>
+#include <RecordingDevice.h>
+
+#include <gmock/gmock.h>
+
+#include <limits>
+#include <tuple>
+
+// The shared behaviour must fit each real mesh interface, overrides included.
+namespace Korvex::Rendering::detail {
+template class GridMeshBase<ILineGridMesh, testing_support::TestConstants>;
+template class GeometryGridMeshBase<ILineGridMesh, testing_support::TestConstants>;
+template class GridMeshBase<ITriangleGridMesh, testing_support::TestConstants>;
+template class GeometryGridMeshBase<ITriangleGridMesh, testing_support::TestConstants>;
+template class GridMeshBase<IVoxelGridMesh, testing_support::TestConstants>;
+}  // namespace Korvex::Rendering::detail
+
+namespace Korvex::Rendering::testing_support {
+namespace {
+
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using Box = boundingbox<float, 3>;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr float kFloatMax = std::numeric_limits<float>::max();
+
+std::vector<ClipPlane> NumberedPlanes(std::size_t count) {
+    std::vector<ClipPlane> planes;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float f = static_cast<float>(i + 1);
+        planes.push_back({f, -f, 0.5f * f, 100.0f + f});
+    }
+    return planes;
+}
+
+std::shared_ptr<FakeVectorGrid> Displacements(std::array<float, 3> rangeMin, std::array<float, 3> rangeMax) {
+    return std::make_shared<FakeVectorGrid>(rangeMin, rangeMax);
+}
+
+class MeshFrameTest : public ::testing::Test {
+protected:
+    RecordingDevice device;
+    TestMesh mesh{device};
+};
+
+TEST_F(MeshFrameTest, KeepsAtMostEightPlanesAndZeroesTheConstantsPastThem) {
+    struct Case {
+        std::size_t before, given, kept;
+    };
+    for (const Case c : {Case{0, 12, 8}, Case{8, 3, 3}, Case{5, 0, 0}, Case{0, 8, 8}}) {
+        mesh.SetClipPlanes(NumberedPlanes(c.before));
+        const std::vector<ClipPlane> planes = NumberedPlanes(c.given);
+        mesh.SetClipPlanes(planes);
+        mesh.SetClipPlanes(mesh.GetClipPlanes());  // what it reports can be given back
+
+        EXPECT_EQ(mesh.PlaneCount(), c.kept) << c.given;
+        EXPECT_THAT(std::vector<ClipPlane>(mesh.GetClipPlanes().begin(), mesh.GetClipPlanes().end()),
+                    ElementsAreArray(planes.begin(), planes.begin() + static_cast<std::ptrdiff_t>(c.kept)));
+        for (std::size_t i = 0; i < 8; ++i) {
+            ClipPlane inConstants;
+            std::memcpy(&inConstants, mesh.Constants().clip_planes[i], sizeof inConstants);
+            EXPECT_EQ(inConstants, i < c.kept ? planes[i] : ClipPlane{}) << c.given << " planes, slot " << i;
+        }
+    }
+}
+
+TEST_F(MeshFrameTest, WorldBoxIsTheGeometryBoxWidenedByTheDisplacementRangeThenTransformed) {
+    struct Case {
+        const char* name;
+        bool vectorGrid;
+        std::array<float, 3> rangeMin, rangeMax;
+        KxVector3d translation;
+        Box expected;
+    };
+    const Case cases[] = {
+        {"no vector grid", false, {}, {}, {0, 0, 0}, {{0, 0, 0}, {1, 1, 1}}},
+        {"range widens both ends", true, {-0.5f, 0, 0}, {0, 0, 2}, {0, 0, 0}, {{-0.5f, 0, 0}, {1, 1, 3}}},
+        {"range inside the box", true, {0.25f, 0.25f, 0.25f}, {-0.25f, -0.25f, -0.25f}, {0, 0, 0},
+         {{0, 0, 0}, {1, 1, 1}}},
+        // The second point starts from the maximum the first point widened.
+        {"max point from the widened box", true, {3, 0, 0}, {1, 0, 0}, {0, 0, 0}, {{0, 0, 0}, {4, 1, 1}}},
+        {"max point below the minimum", true, {0, 0, 0}, {-3, 0, 0}, {0, 0, 0}, {{-2, 0, 0}, {1, 1, 1}}},
+        {"then transformed", true, {-0.5f, 0, 0}, {0, 0, 2}, {10, 20, 30}, {{9.5f, 20, 30}, {11, 21, 33}}},
+    };
+    for (const Case& c : cases) {
+        TestMesh caseMesh(device);
+        caseMesh.SetGeometry(std::make_shared<FakeGeometry>(Box{{0, 0, 0}, {1, 1, 1}}));
+        if (c.vectorGrid) caseMesh.AttachGrids(nullptr, Displacements(c.rangeMin, c.rangeMax), Box{});
+        KxTransformMatrix model;
+        model.MakeTranslation(c.translation);
+        caseMesh.SetModelTransform(model);
+        EXPECT_EQ(caseMesh.GetWorldBoundingBox(), c.expected) << c.name;
+    }
+    // Without a geometry: the empty box, untransformed.
+    KxTransformMatrix model;
+    model.MakeTranslation({1.0, 2.0, 3.0});
+    mesh.SetModelTransform(model);
+    mesh.AttachGrids(nullptr, Displacements({-1, -1, -1}, {1, 1, 1}), Box{});
+    EXPECT_THAT(mesh.GetWorldBoundingBox().min, Each(kFloatMax));
+    EXPECT_THAT(mesh.GetWorldBoundingBox().max, Each(-kFloatMax));
+}
+
+TEST_F(MeshFrameTest, KeepsNoNameButUserValueTransformsAndDeformation) {
+    mesh.SetName("x");
+    EXPECT_STREQ(mesh.GetName(), "");
+    EXPECT_EQ(mesh.GetUserValue(), 0u);
+    mesh.SetUserValue(0xfeedbeefu);
+    EXPECT_EQ(mesh.GetUserValue(), 0xfeedbeefu);
+
+    EXPECT_EQ(mesh.GetModelTransform(), KxTransformMatrix());
+    KxTransformMatrix model, view, projection;
+    model.MakeTranslation({1, 2, 3});
+    view.MakeTranslation({4, 5, 6});
+    projection.MakeRotation({0, 0, 0}, {0, 0, 1}, 0.5);
+    mesh.SetModelTransform(model);
+    mesh.SetViewProjection(view, projection);
+    EXPECT_EQ(mesh.GetModelTransform(), model);
+    EXPECT_EQ(mesh.View(), view);
+    EXPECT_EQ(mesh.Projection(), projection);
+
+    for (const float factor : {-2.0f, 1e-5f, 250.0f}) {
+        mesh.SetDeformation(factor);
+        EXPECT_EQ(mesh.Constants().deformation, factor) << "unclamped";
+    }
+}
+
+TEST_F(MeshFrameTest, AlphaIsClampedAndChoosesTheTechnique) {
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    const StringId opaque("SimulationTechnique"), transparent("TransparentSimulationTechnique");
+    EXPECT_EQ(mesh.GetTechnique(), opaque);
+    const std::tuple<float, float, StringId> cases[] = {
+        {1.0f, 1.0f, opaque},          {0.999f, 0.999f, transparent},   {1.5f, 1.0f, opaque},
+        {-0.2f, 0.0f, transparent},    {kNaN, 1.0f, opaque},            {kInfinity, 1.0f, opaque},
+        {-kInfinity, 0.0f, transparent}};
+    for (const auto& [alpha, stored, technique] : cases) {
+        mesh.SetAlpha(alpha);
+        EXPECT_EQ(mesh.Constants().alpha_value, stored) << alpha;
+        EXPECT_EQ(mesh.GetTechnique(), technique) << alpha;
+    }
+}
+
+TEST_F(MeshFrameTest, GridsAreKeptWithTheirBoxMirroredIntoTheCornersXyz) {
+    mesh.MutableConstants().corner_min[3] = 7.0f;
+    mesh.MutableConstants().corner_max[3] = 8.0f;
+    auto scalar = std::make_shared<FakeScalarGrid>();
+    auto vector = Displacements({0, 0, 0}, {0, 0, 0});
+
+    mesh.AttachGrids(scalar, vector, Box{{1, 2, 3}, {4, 5, 6}});
+
+    EXPECT_EQ(mesh.ScalarGrid(), scalar);
+    EXPECT_EQ(mesh.VectorGrid(), vector);
+    EXPECT_THAT(mesh.Constants().corner_min, ElementsAre(1, 2, 3, 7));
+    EXPECT_THAT(mesh.Constants().corner_max, ElementsAre(4, 5, 6, 8));
+    mesh.AttachGrids(nullptr, nullptr, Box{});
+    EXPECT_EQ(scalar.use_count(), 1);
+    EXPECT_EQ(vector.use_count(), 1);
+}
+
+TEST(MeshFrameRelease, ReplacedGeometryGoesAtOnceTheRestVectorGridFirst) {
+    RecordingDevice device;
+    std::vector<std::string> log;
+    {
+        TestMesh mesh(device);
+        mesh.SetGeometry(std::make_shared<FakeGeometry>(Box{}, &log, "replaced geometry"));
+        mesh.SetGeometry(std::make_shared<FakeGeometry>(Box{}, &log));
+        mesh.AttachGrids(std::make_shared<FakeScalarGrid>(&log),
+                         std::make_shared<FakeVectorGrid>(std::array{0.f, 0.f, 0.f}, std::array{0.f, 0.f, 0.f}, &log),
+                         Box{});
+        EXPECT_THAT(log, ElementsAre("replaced geometry"));
+    }
+    EXPECT_THAT(log, ElementsAre("replaced geometry", "vector grid", "scalar grid", "geometry"));
+}
+
+template <class T>
+Bytes BytesOf(const T& object, std::size_t offset, std::size_t size) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&object);
+    return Bytes(bytes + offset, bytes + offset + size);
+}
+
+// Every byte differs from its neighbours and from the bytes 256 away, so a
+// range read from a wrong offset shows.
+RenderPassDesc PatternedPass() {
+    Bytes bytes(sizeof(RenderPassDesc));
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 37 + (i >> 8) * 101 + 5);
+    RenderPassDesc pass;
+    std::memcpy(&pass, bytes.data(), sizeof pass);
+    return pass;
+}
+
+// The byte layout of both descriptions is the host's: offsets by hand.
+TEST_F(MeshFrameTest, DrawHandsDrawWithStateFreshDescriptionsBuiltFromThePass) {
+    const RenderPassDesc pass = PatternedPass();
+    ResourceCache cache;
+    int passThrough = 0;
+    mesh.Draw(nullptr, pass, cache, &passThrough);
+    mesh.Draw(nullptr, pass, cache, nullptr);  // after DrawWithState scribbled over the first descriptions
+
+    ASSERT_EQ(mesh.drawWithStateCalls.size(), 2u);
+    const DrawWithStateCall& call = mesh.drawWithStateCalls[1];
+    EXPECT_EQ(mesh.drawWithStateCalls[0].gpu, &device);
+    EXPECT_EQ(mesh.drawWithStateCalls[0].cache, &cache);
+    EXPECT_EQ(mesh.drawWithStateCalls[0].passThrough, &passThrough);
+    EXPECT_TRUE(device.Calls().empty());
+    const DrawWithStateCall& first = mesh.drawWithStateCalls[0];
+    EXPECT_EQ(BytesOf(first.state, 0, sizeof first.state), BytesOf(call.state, 0, sizeof call.state));
+    EXPECT_EQ(BytesOf(first.drawCall, 0, sizeof first.drawCall), BytesOf(call.drawCall, 0, sizeof call.drawCall));
+
+    const PipelineStateDesc& state = call.state;
+    EXPECT_EQ(BytesOf(state, 0, 336), Bytes(336, 0x00)) << "vertex input and the 16 bytes after it";
+    EXPECT_EQ(BytesOf(state, 336, 8), Bytes(8, 0xff)) << "null program";
+    EXPECT_EQ(BytesOf(state, 344, 4), (Bytes{2, 0, 0, 0})) << "triangle list";
+    EXPECT_EQ(BytesOf(state, 348, 76), BytesOf(pass, 868, 76)) << "settings block";
+    EXPECT_EQ(BytesOf(state, 424, 4), BytesOf(pass, 944, 4)) << "target 0 record, first field";
+    for (std::size_t k = 0; k < 5; ++k)
+        EXPECT_EQ(BytesOf(state, 428 + 4 * k, 4), BytesOf(pass, 944 + 16 * k + 12, 4)) << "format of target " << k;
+    EXPECT_EQ(BytesOf(state, 448, 4), BytesOf(pass, 960, 4)) << "target 1 record, first field";
+
+    const DrawCallDesc& drawCall = call.drawCall;
+    for (std::size_t k = 0; k < 8; ++k)
+        EXPECT_EQ(BytesOf(drawCall, 12 * k, 12), (Bytes{255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 0}))
+            << "constant buffer " << k;
+    for (std::size_t k = 0; k < 16; ++k) {
+        EXPECT_EQ(BytesOf(drawCall, 96 + 20 * k, 16), Bytes(16, 0xff)) << "view and sampler " << k;
+        EXPECT_EQ(BytesOf(drawCall, 96 + 20 * k + 16, 4), Bytes(4, 0x00)) << "resource mask " << k;
+    }
+    EXPECT_EQ(BytesOf(drawCall, 416, 4), Bytes(4, 0x00)) << "stencil reference";
+    for (std::size_t k = 0; k < 5; ++k)
+        EXPECT_EQ(BytesOf(drawCall, 420 + 8 * k, 8), BytesOf(pass, 944 + 16 * k + 4, 8)) << "image of target " << k;
+}
+
+}  // namespace
+}  // namespace Korvex::Rendering::testing_support

@@ -1,0 +1,121 @@
+#pragma once
+
+// What the mesh tests on the recording device share: colour, probe and
+// depth-stencil targets of 64 x 32, the pass over them, small inputs, and
+// lookups in the recording.
+
+#include "meshes/triangle/VertexPNGeometry.h"
+
+#include <Korvex/Rendering/Simulation/Simulation.h>
+#include <RecordingDevice.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Korvex::Rendering::test_support {
+
+using Box = boundingbox<float, 3>;
+using Dimensions = std::array<std::size_t, 3>;
+
+inline const Box kUnitBox{{0, 0, 0}, {1, 1, 1}};
+
+// Two triangles (a unit quad at z = 0.5) or two line segments.
+inline std::shared_ptr<IGeometry> MakeGeometry(IGpu& gpu, std::uint32_t verticesPerPrimitive) {
+    const std::array<VertexPN, 6> quad{VertexPN{{0, 0, 0.5f}, {0, 0, 1}}, VertexPN{{1, 0, 0.5f}, {0, 0, 1}},
+                                       VertexPN{{1, 1, 0.5f}, {0, 0, 1}}, VertexPN{{0, 0, 0.5f}, {0, 0, 1}},
+                                       VertexPN{{1, 1, 0.5f}, {0, 0, 1}}, VertexPN{{0, 1, 0.5f}, {0, 0, 1}}};
+    const std::size_t count = verticesPerPrimitive == 2 ? 4 : 6;
+    return detail::BuildVertexPNGeometry(gpu, verticesPerPrimitive, kUnitBox, [&](auto& builder) {
+        builder.AddPrimitives(std::span<const VertexPN>(quad.data(), count));
+    });
+}
+
+inline std::shared_ptr<IScalarGrid> MakeValues(IGpu& gpu, const Dimensions& size = {2, 2, 2}) {
+    std::shared_ptr<IScalarGrid> grid = CreateScalarGrid(gpu);
+    EXPECT_TRUE(grid->SetValues(size[0], size[1], size[2], std::vector<float>(size[0] * size[1] * size[2], 0.5f)));
+    return grid;
+}
+
+inline std::shared_ptr<IVectorGrid> MakeDisplacements(IGpu& gpu, const Dimensions& size = {2, 2, 2}) {
+    std::shared_ptr<IVectorGrid> grid = CreateVectorGrid(gpu);
+    const std::vector<Vector3f> vectors(size[0] * size[1] * size[2], Vector3f{0.1f, 0.0f, 0.0f});
+    EXPECT_TRUE(grid->SetVectors(size[0], size[1], size[2], vectors));
+    return grid;
+}
+
+inline std::vector<ClipPlane> PlanesAcrossX(std::size_t count) {
+    std::vector<ClipPlane> planes;
+    for (std::size_t i = 0; i < count; ++i)
+        planes.push_back({1.0f, static_cast<float>(i), 0.0f, -0.1f * static_cast<float>(i + 1)});
+    return planes;
+}
+
+class MeshScene : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t kWidth = 64;
+    static constexpr std::uint32_t kHeight = 32;
+
+    MeshScene() {
+        const auto make = [&](std::uint32_t format, std::uint32_t usage) {
+            return device.CreateImage({kWidth, kHeight, 0, format, 1, 1, usage});
+        };
+        color = make(kFormatRgba8Unorm, kImageUsageColorTarget);
+        probeValue = make(kFormatR32Float, kImageUsageColorTarget);
+        probeDepth = make(kFormatR32Float, kImageUsageColorTarget);
+        depthStencil = make(kFormatDepth24Stencil8, kImageUsageDepthStencilTarget);
+        device.ClearCalls();
+    }
+
+    // Colour and depth-stencil always; the probe targets as asked.
+    RenderPassDesc Pass(bool probeValues = true, bool probeDepths = true, bool depth = true) const {
+        const auto record = [](bool on, ImageId image, std::uint32_t format) {
+            return on ? RenderTargetRecord{1, image, format} : RenderTargetRecord{};
+        };
+        RenderPassDesc pass;
+        pass.targets[kTargetColor] = record(true, color, kFormatRgba8Unorm);
+        pass.targets[kTargetProbeValue] = record(probeValues, probeValue, kFormatR32Float);
+        pass.targets[kTargetProbeDepth] = record(probeDepths, probeDepth, kFormatR32Float);
+        pass.targets[kTargetDepthStencil] = record(depth, depthStencil, kFormatDepth24Stencil8);
+        return pass;
+    }
+
+    // Draws with a clean recording and answers its operations.
+    std::vector<std::string> Draw(IRenderable& mesh, const RenderPassDesc& pass) {
+        device.ClearCalls();
+        mesh.Draw(nullptr, pass, cache, nullptr);
+        return device.OperationNames();
+    }
+    std::vector<std::string> Draw(IRenderable& mesh) { return Draw(mesh, Pass()); }
+
+    const RecordedCall& First(std::string_view operation) const {
+        for (const RecordedCall& call : device.Calls())
+            if (call.operation == operation) return call;
+        throw std::runtime_error("no " + std::string(operation) + " was recorded");
+    }
+
+    // The constants block the first upload of the recording carried.
+    template <class Constants>
+    Constants Uploaded() const {
+        const auto& bytes = First("UpdateBuffer").As<std::vector<std::uint8_t>>();
+        Constants constants;
+        if (bytes.size() != sizeof constants) throw std::runtime_error("the upload is not one constants block");
+        std::memcpy(&constants, bytes.data(), sizeof constants);
+        return constants;
+    }
+
+    // The host's objects go after the meshes of derived fixtures, the cache
+    // before the device.
+    RecordingDevice device;
+    ImageId color, probeValue, probeDepth, depthStencil;
+    ResourceCache cache;
+};
+
+}  // namespace Korvex::Rendering::test_support

@@ -33,41 +33,11 @@ TEST(AppOptionsTest, NoArgumentsAskForTheDemoWithDefaults) {
 }
 
 TEST(AppOptionsTest, EveryOptionReachesItsSetting) {
-    const RenderOptions options = ParseOk({"grid.vtk",
-                                           "--draw",
-                                           "voxels,surface",
-                                           "--voxel-range",
-                                           "5,9",
-                                           "--wireframe",
-                                           "--colormap",
-                                           "jet",
-                                           "--range",
-                                           "-1,10",
-                                           "--alpha",
-                                           "0.25",
-                                           "--brightness",
-                                           "0.75",
-                                           "--clip",
-                                           "0,0,2,-1",
-                                           "--clip=1,0,0,0",
-                                           "--capping",
-                                           "off",
-                                           "--deform",
-                                           "-2.5",
-                                           "--size",
-                                           "320x200",
-                                           "--azimuth",
-                                           "45",
-                                           "--elevation",
-                                           "-30",
-                                           "--zoom",
-                                           "2",
-                                           "--turntable",
-                                           "12",
-                                           "--probe",
-                                           "10,20",
-                                           "-o",
-                                           "images/a.png"});
+    const RenderOptions options = ParseOk(
+        {"grid.vtk", "--draw", "voxels,surface", "--voxel-range", "5,9", "--wireframe", "--colormap", "jet", "--range",
+         "-1,10", "--alpha", "0.25", "--brightness", "0.75", "--clip", "0,0,2,-1", "--clip=1,0,0,0", "--capping", "off",
+         "--deform", "-2.5", "--size", "320x200", "--azimuth", "45", "--elevation", "-30", "--zoom", "2", "--turntable",
+         "12", "--probe", "10,20", "-o", "images/a.png"});
     EXPECT_EQ(options.inputPath, "grid.vtk");
     EXPECT_FALSE(options.drawEdges);
     EXPECT_TRUE(options.drawSurface && options.drawVoxels);
@@ -91,6 +61,19 @@ TEST(AppOptionsTest, EveryOptionReachesItsSetting) {
     EXPECT_EQ(options.turntableFrames, 12u);
     EXPECT_EQ(options.probe, (std::array<std::uint32_t, 2>{10, 20}));
     EXPECT_EQ(options.outputPath, "images/a.png");
+}
+
+// Every range includes its ends.
+TEST(AppOptionsTest, RangesIncludeTheirEnds) {
+    const RenderOptions low = ParseOk({"g.vtk", "--alpha", "0", "--brightness", "0", "--elevation", "-89", "--zoom",
+                                       "0.01", "--turntable", "1", "--size", "1x1", "--deform", "-1e6"});
+    EXPECT_EQ(low.alpha, 0.0f);
+    EXPECT_EQ(low.elevation, -89.0);
+    EXPECT_EQ(low.width, 1u);
+    const RenderOptions high = ParseOk({"g.vtk", "--alpha", "1", "--brightness", "1", "--elevation", "89", "--zoom",
+                                        "100", "--turntable", "3600", "--size", "8192x8192", "--deform", "1e6"});
+    EXPECT_EQ(high.alpha, 1.0f);
+    EXPECT_EQ(high.turntableFrames, 3600u);
 }
 
 TEST(AppOptionsTest, TheDemoTakesOutputAndSize) {
@@ -207,6 +190,8 @@ TEST(AppOptionsTest, HelpDocumentsEveryOptionWithAnExample) {
         EXPECT_EQ(ParseOptions(args).error, "") << "example of " << option << ": " << example;
     }
     EXPECT_EQ(seen, documented);
+    // The reader's limits, as its messages give them.
+    EXPECT_NE(help.find("1 to 2048 samples per axis"), std::string::npos);
 }
 
 TEST(AppOptionsTest, OutputPathsFollowTheDataFile) {

@@ -180,9 +180,14 @@ TEST(ScenePlanTest, OrbitCameraFramesTheBoxWithDepthInZeroToOne) {
                     EXPECT_LT(p[2], 1.0);
                 }
             }
-    // Azimuth 0, elevation 0: the camera looks from +x, so the +x face is nearer.
+    // Azimuth 0, elevation 0: the camera looks from +x, so the +x face is
+    // nearer; azimuth 90 looks from +y, elevation 60 from above.
     const CameraMatrices side = OrbitCamera(box, 0.0, 0.0, 1.0, 1.0);
     EXPECT_LT(Project(side, {4, 0.5, 0.5})[2], Project(side, {0, 0.5, 0.5})[2]);
+    const CameraMatrices front = OrbitCamera(box, 90.0, 0.0, 1.0, 1.0);
+    EXPECT_LT(Project(front, {2, 1, 0.5})[2], Project(front, {2, 0, 0.5})[2]);
+    const CameraMatrices above = OrbitCamera(box, 0.0, 60.0, 1.0, 1.0);
+    EXPECT_LT(Project(above, {2, 0.5, 1})[2], Project(above, {2, 0.5, 0})[2]);
     // Zoom 2 doubles the picture about its centre.
     const CameraMatrices far = OrbitCamera(box, 30.0, 20.0, 1.0, 1.0);
     const CameraMatrices near = OrbitCamera(box, 30.0, 20.0, 2.0, 1.0);

@@ -2,7 +2,8 @@
 // upload, an exception leaves the texture as the steps before it left it.
 
 #include "FaultInjection.h"
-#include "FaultScenes.h"
+
+#include <Korvex/Rendering/Simulation/Simulation.h>
 
 #include <array>
 #include <limits>

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
 
 namespace Korvex::Rendering {
 namespace {
@@ -47,34 +48,21 @@ TEST(FramePasses, DefaultPassTestsDepthLessWithWritesAndLeavesStencilAlone) {
 }
 
 TEST(FramePasses, TargetRecordsCarryImageWriteEnableAndFormat) {
-    const FrameTargets targets = SomeTargets(true);
-    const RenderPassDesc pass = MakeRenderPass(targets, PassKind::Opaque);
-    const struct {
-        RenderTarget target;
-        ImageId image;
-        std::uint32_t format;
-    } expected[] = {
-        {kTargetColor, targets.color, kFormatRgba8Unorm},
-        {kTargetProbeValue, targets.probeValue, kFormatR32Float},
-        {kTargetProbeDepth, targets.probeDepth, kFormatR32Float},
-        {kTargetUnused, ImageId::Null(), 0},
-        {kTargetDepthStencil, targets.depthStencil, kFormatDepth24Stencil8},
-    };
-    for (const auto& e : expected) {
-        const RenderTargetRecord record = pass.targets[e.target];
-        EXPECT_EQ(record.image, e.image) << "target " << e.target;
-        EXPECT_EQ(record.format, e.format) << "target " << e.target;
-        EXPECT_EQ(record.writeEnable, e.image.IsNull() ? 0u : 1u) << "target " << e.target;
-    }
-}
-
-TEST(FramePasses, AbsentProbeTargetsAreEmptyRecords) {
-    const RenderPassDesc pass = MakeRenderPass(SomeTargets(false), PassKind::Opaque);
-    for (RenderTarget target : {kTargetProbeValue, kTargetProbeDepth}) {
-        const RenderTargetRecord record = pass.targets[target];
-        EXPECT_TRUE(record.image.IsNull());
-        EXPECT_EQ(record.format, 0u);
-        EXPECT_EQ(record.writeEnable, 0u);
+    for (const bool probes : {true, false}) {
+        const FrameTargets targets = SomeTargets(probes);
+        const RenderPassDesc pass = MakeRenderPass(targets, PassKind::Opaque);
+        const std::tuple<RenderTarget, ImageId, std::uint32_t> expected[] = {
+            {kTargetColor, targets.color, kFormatRgba8Unorm},
+            {kTargetProbeValue, targets.probeValue, probes ? kFormatR32Float : 0u},
+            {kTargetProbeDepth, targets.probeDepth, probes ? kFormatR32Float : 0u},
+            {kTargetUnused, ImageId::Null(), 0},
+            {kTargetDepthStencil, targets.depthStencil, kFormatDepth24Stencil8},
+        };
+        for (const auto& [target, image, format] : expected) {
+            EXPECT_EQ(pass.targets[target].image, image) << "target " << target;
+            EXPECT_EQ(pass.targets[target].format, format) << "target " << target;
+            EXPECT_EQ(pass.targets[target].writeEnable, image.IsNull() ? 0u : 1u) << "target " << target;
+        }
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-// A GL device with small render targets for drawing tests. Every test ends
-// with no device object left alive (checked once the fixture released its
-// handles) and without any GL debug message; a failed test leaves its colour target
-// as <suite>.<test>.png in the test's working directory.
+// A GL device with 64 x 64 targets for drawing tests, and a quad program that
+// draws a rectangle of pixels at a depth with a colour and a probe value.
+// Every test ends with no device object left alive and without any GL debug
+// message; a failed test leaves its colour target as <suite>.<test>.png.
 
 #include <GlDevice.h>
 #include <Korvex/Rendering/Gpu/GpuHandle.h>
@@ -23,8 +23,8 @@
 namespace Korvex::Rendering::gltest {
 
 inline constexpr std::uint32_t kTargetSize = 64;
+using Rgba = std::array<std::uint8_t, 4>;
 
-// Buffer with the bytes of a value, for UpdateBuffer and CreateBuffer.
 template <class T>
 GpuHandle<BufferTag> MakeBuffer(IGpu& device, std::uint32_t usage, const T& contents) {
     return {device, device.CreateBuffer({static_cast<std::uint32_t>(sizeof(T)), usage}, &contents)};
@@ -40,8 +40,7 @@ struct QuadParams {
     float padding = 0.0f;
 };
 
-// Six vertices from the vertex id: a rectangle of two triangles.
-inline constexpr const char* kQuadConstants = R"(
+inline constexpr std::string_view kQuadConstants = R"(
 CBUFFER(params, 0)
 {
     float4 rect;
@@ -53,7 +52,8 @@ CBUFFER(params, 0)
 };
 )";
 
-inline constexpr const char* kQuadVertex = R"(
+// Six vertices from the vertex id: a rectangle of two triangles.
+inline constexpr std::string_view kQuadVertex = R"(
 void main()
 {
     int corner = $VertexId$;
@@ -74,30 +74,12 @@ void main()
 }
 )";
 
-inline constexpr const char* kQuadPixel = R"(
-[out float4 target_color : 0]
-[out float4 target_value : 1]
-
-void main()
-{
-    $target_color$ = color;
-    $target_value$ = float4(value, value, value, value);
-}
-)";
-
-// A pixel stage with the declared inputs that writes white, and value (an
+// A pixel stage with the declared inputs that writes colour, and value (an
 // expression of the inputs) to the probe target.
-inline std::string ProbePixel(std::string_view inputs, std::string_view value) {
-    return "\n" + std::string(inputs) + R"(
-[out float4 target_color : 0]
-[out float4 target_value : 1]
-
-void main()
-{
-    $target_color$ = float4(1.0, 1.0, 1.0, 1.0);
-    $target_value$ = float4()" + std::string(value) + R"(, 0.0, 0.0, 0.0);
-}
-)";
+inline std::string ProbePixel(std::string_view inputs, std::string_view value, std::string_view color = "1.0") {
+    return "\n" + std::string(inputs) + "\n[out float4 target_color : 0]\n[out float4 target_value : 1]\n" +
+           "void main()\n{\n    $target_color$ = float4(" + std::string(color) + ");\n    $target_value$ = float4(" +
+           std::string(value) + ", 0.0, 0.0, 0.0);\n}\n";
 }
 
 class GlDeviceTest : public ::testing::Test {
@@ -113,7 +95,6 @@ protected:
         if (device_ == nullptr) return;
         if (HasFailure() && !color_.IsNull()) SaveColor();
         for (ImageId target : {color_, probe_, depthStencil_}) device_->DestroyImage(target);
-        color_ = probe_ = depthStencil_ = ImageId::Null();
         EXPECT_EQ(device_->LiveObjectCount(), 0u) << "objects left alive";
         // Rejections are reported by the device; GL itself must never complain.
         for (const std::string& message : device_->Diagnostics())
@@ -122,39 +103,30 @@ protected:
 
     GlDevice& Device() { return *device_; }
 
-    // Colour RGBA8 (target 0), probe value R32F (target 1), depth-stencil (4),
-    // cleared to black, no value (-1), depth 1 and stencil 0.
+    // Colour RGBA8 (target 0), probe value R32F (target 1), depth-stencil (4).
     void MakeTargets() {
         const auto make = [&](std::uint32_t format, std::uint32_t usage) {
-            ImageDesc desc;
-            desc.width = kTargetSize;
-            desc.height = kTargetSize;
-            desc.format = format;
-            desc.usage = usage;
-            const ImageId id = device_->CreateImage(desc);
-            EXPECT_FALSE(id.IsNull());
-            return id;
+            return device_->CreateImage({kTargetSize, kTargetSize, 0, format, 1, 1, usage});
         };
         color_ = make(kFormatRgba8Unorm, kImageUsageColorTarget);
         probe_ = make(kFormatR32Float, kImageUsageColorTarget);
         depthStencil_ = make(kFormatDepth24Stencil8, kImageUsageDepthStencilTarget);
         ClearTargets();
     }
-
+    // Black, no value (-1), depth 1 and stencil 0.
     void ClearTargets() {
         device_->ClearImage(color_, {0, 0, 0, 1});
         device_->ClearImage(probe_, {-1, -1, -1, -1});
         device_->ClearDepthStencil(color_, depthStencil_, 1.0f, 0);
     }
 
-    // Draw call with the three targets and constant buffer 0.
+    // The three targets and constant buffer 0 for the vertex and pixel stages.
     DrawCallDesc DrawCall(BufferId constants = BufferId::Null()) const {
         DrawCallDesc drawCall;
         drawCall.targets[kTargetColor] = color_;
         drawCall.targets[kTargetProbeValue] = probe_;
         drawCall.targets[kTargetDepthStencil] = depthStencil_;
-        drawCall.constantBuffers[0].buffer = constants;
-        drawCall.constantBuffers[0].stageMask = kStageVertex | kStagePixel;
+        drawCall.constantBuffers[0] = {constants, kStageVertex | kStagePixel};
         return drawCall;
     }
 
@@ -169,26 +141,27 @@ protected:
         return desc;
     }
 
-    GpuHandle<ProgramTag> Program(const std::string& vertex, const std::string& pixel, const std::string& hull = "",
-                                  const std::string& domain = "", const std::string& geometry = "") {
+    GpuHandle<ProgramTag> Program(std::string_view vertex, std::string_view pixel, std::string_view geometry = "") {
         ShaderStageSources sources;
-        sources.stages = {vertex, hull, domain, geometry, pixel};
+        sources.stages = {std::string(vertex), "", "", std::string(geometry), std::string(pixel)};
         GpuHandle<ProgramTag> program(*device_, device_->CreateProgram(sources));
         EXPECT_FALSE(program.IsNull()) << device_->LastProgramLog();
         return program;
     }
-
     GpuHandle<ProgramTag> QuadProgram() {
-        return Program(std::string(kQuadConstants) + kQuadVertex, std::string(kQuadConstants) + kQuadPixel);
+        return Program(std::string(kQuadConstants) + std::string(kQuadVertex),
+                       std::string(kQuadConstants) + ProbePixel("", "value", "color.x, color.y, color.z, color.w"));
     }
-
     GpuHandle<PipelineStateTag> MakePipeline(const PipelineStateDesc& desc) {
         GpuHandle<PipelineStateTag> pipeline(*device_, device_->CreatePipelineState(desc));
-        EXPECT_FALSE(pipeline.IsNull()) << Diagnostics();
+        EXPECT_FALSE(pipeline.IsNull());
         return pipeline;
     }
+    GpuHandle<BufferTag> QuadConstants() {
+        return MakeBuffer(*device_, kBufferUsageConstant | kBufferUsageDynamic, QuadParams{});
+    }
 
-    // Binds the quad pipeline with its parameters and draws it.
+    // Binds the pipeline with the quad's parameters and draws it.
     void DrawQuad(PipelineStateId pipeline, BufferId constants, const QuadParams& params,
                   std::uint32_t stencilReference = 0) {
         device_->UpdateBuffer(constants, 0, sizeof(params), &params);
@@ -198,33 +171,22 @@ protected:
         device_->DrawVertices({}, 6, 0);
     }
 
-    GpuHandle<BufferTag> QuadConstants() {
-        return MakeBuffer(*device_, kBufferUsageConstant | kBufferUsageDynamic, QuadParams{});
-    }
-
-    std::array<std::uint8_t, 4> ColorAt(std::uint32_t x, std::uint32_t y) const {
-        const std::vector<std::uint8_t> texels = device_->ReadRgba8(color_);
-        std::array<std::uint8_t, 4> texel{};
-        std::memcpy(texel.data(), &texels[(std::size_t{y} * kTargetSize + x) * 4], 4);
+    Rgba ColorAt(std::uint32_t x, std::uint32_t y) const {
+        Rgba texel;
+        std::memcpy(texel.data(), &device_->ReadRgba8(color_)[(std::size_t{y} * kTargetSize + x) * 4], 4);
         return texel;
     }
-
     float ProbeAt(std::uint32_t x, std::uint32_t y) const {
         return device_->ReadFloats(probe_)[std::size_t{y} * kTargetSize + x];
     }
-
     std::uint8_t StencilAt(std::uint32_t x, std::uint32_t y) const {
         return device_->ReadDepthStencil(depthStencil_).stencil[std::size_t{y} * kTargetSize + x];
     }
-
     float DepthAt(std::uint32_t x, std::uint32_t y) const {
         return device_->ReadDepthStencil(depthStencil_).depth[std::size_t{y} * kTargetSize + x];
     }
-
-    std::string Diagnostics() const {
-        std::string all;
-        for (const std::string& message : device_->Diagnostics()) all += message + "\n";
-        return all;
+    bool LastDiagnosticStartsWith(std::string_view start) const {
+        return !device_->Diagnostics().empty() && device_->Diagnostics().back().starts_with(start);
     }
 
     ImageId ColorTarget() const { return color_; }
@@ -235,9 +197,8 @@ private:
     void SaveColor() const {
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::string path = std::string(info->test_suite_name()) + "." + info->name() + ".png";
-        const std::vector<std::uint8_t> texels = device_->ReadRgba8(color_);
         std::string error;
-        if (WritePng(path, kTargetSize, kTargetSize, texels.data(), &error))
+        if (WritePng(path, kTargetSize, kTargetSize, device_->ReadRgba8(color_).data(), &error))
             std::cerr << "actual image: " << path << "\n";
         else
             std::cerr << error << "\n";

@@ -153,20 +153,21 @@ TEST_F(LineMeshGLTest, GridLinesAppearInTheMeshColourAndNowhereElse) {
 }
 
 // Plain lines are clipped per fragment; patches are also dropped whole when
-// both ends lie behind the plane, and clip along the undisplaced line.
-TEST_F(LineMeshGLTest, ClipPlaneRemovesTheLinesOnItsNegativeSide) {
+// both ends lie behind every plane, and clip along the undisplaced line.
+// Two planes keep the quarter x >= 0.5, y <= 0.5.
+TEST_F(LineMeshGLTest, ClipPlanesRemoveTheLinesBehindAnyOfThem) {
     for (const bool patches : {false, true}) {
         SCOPED_TRACE(patches ? "patches" : "plain lines");
         SetUpGrid(patches ? UniformDisplacements({0, 0, 0}) : nullptr);
         mesh_->SetDeformation(patches ? 1.0f : 0.0f);
-        const ClipPlane keepRightHalf{1, 0, 0, -0.5f};
-        mesh_->SetClipPlanes({&keepRightHalf, 1});
+        const std::array<ClipPlane, 2> planes{ClipPlane{1, 0, 0, -0.5f}, ClipPlane{0, -1, 0, 0.5f}};
+        mesh_->SetClipPlanes(planes);
         Render();
 
         std::vector<PixelSegment> kept;
         for (const PixelSegment& s : GridLinePixels()) {
-            if (s.x0 == s.x1 && s.x0 < 32) continue;
-            kept.push_back({std::max(s.x0, 32.0), s.y0, s.x1, s.y1});
+            if (s.x0 == s.x1 && s.x0 > 32) kept.push_back({s.x0, s.y0, s.x1, 32});
+            if (s.y0 == s.y1 && s.y0 < 32) kept.push_back({32, s.y0, s.x1, s.y1});
         }
         ExpectOnlyLines(kept, kLineColor, kBlack);
     }

@@ -1,4 +1,3 @@
-#include "SamplePrograms.h"
 #include "TranslatorTestSupport.h"
 
 #include <map>
@@ -24,6 +23,7 @@ std::string Translated(StageKind stage, std::string_view declarations) {
 TEST(InterfaceTranslation, KnownSemanticsHaveFixedLocations) {
     const Case cases[] = {
         {"[out float4 p : position]", "layout(location = 0) out vec4 kx_out_p;"},
+        {"[out float4 p : position : 32]", "layout(location = 0) out vec4 kx_out_p[32];"},
         {"[out float3 n : normal]", "layout(location = 1) out vec3 kx_out_n;"},
         {"[out float4 uvw : sample_coord : 8]", "layout(location = 2) out vec4 kx_out_uvw[8];"},
         {"[out float c : clip_distance : 8]", "layout(location = 10) out float kx_out_c[8];"},
@@ -154,6 +154,7 @@ TEST(InterfaceTranslation, RejectsBadDeclarations) {
          "line 1: malformed interface declaration '[out float4 x : a ; 2]'; expected [in|out type name : semantic] or "
          "[... : semantic : count]"},
         {"[out float4 x : a : b]", "line 1: array count 'b' of 'x' must be a number from 1 to 32"},
+        {"[out float5 x : m]", "line 1: 'float5' is not an interface type (float, int or uint, 1 to 4 components)"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ErrorOf(std::string(c.source) + "\nvoid main() {}\n", StageKind::Vertex), c.expected) << c.source;
@@ -172,52 +173,6 @@ TEST(InterfaceTranslation, RejectsBadPixelOutputsAndTooManyVertexInputs) {
         inputs += "[in float4 a" + std::to_string(i) + " : s" + std::to_string(i) + "]\n";
     }
     EXPECT_EQ(ErrorOf(inputs + "void main() {}\n", StageKind::Vertex), "line 11: a vertex stage takes at most 10 inputs");
-}
-
-// What a linker checks: every input of a stage has an output of the stage
-// before it at the same location, with the same type and element count.
-struct Varying {
-    std::string type;
-    std::string elements;
-};
-
-std::map<int, Varying> Varyings(const std::string& glsl, std::string_view direction) {
-    std::map<int, Varying> varyings;
-    const std::regex pattern(R"(layout\(location = (\d+)\) (?:flat )?(in|out) (\w+) kx_\w+?((?:\[\d*\])*);)");
-    for (auto it = std::sregex_iterator(glsl.begin(), glsl.end(), pattern); it != std::sregex_iterator(); ++it) {
-        if ((*it)[2].str() == direction) {
-            std::string elements = (*it)[4];
-            if (elements.rfind("[]", 0) == 0) {
-                elements.erase(0, 2);  // the per-vertex dimension
-            }
-            varyings[std::stoi((*it)[1])] = Varying{(*it)[3], elements};
-        }
-    }
-    return varyings;
-}
-
-TEST(InterfaceTranslation, SampleProgramStagesMeetTheirNeighbours) {
-    using namespace Samples;
-    for (const SampleProgram& program : SamplePrograms()) {
-        std::string previous;
-        for (std::size_t stage = 0; stage < kShaderStageCount; ++stage) {
-            const std::string& source = program.sources.stages[stage];
-            if (source.empty()) {
-                continue;
-            }
-            const std::string glsl = GlslOf(source, static_cast<StageKind>(stage));
-            if (!previous.empty()) {
-                const std::map<int, Varying> outputs = Varyings(previous, "out");
-                for (const auto& [location, input] : Varyings(glsl, "in")) {
-                    const auto output = outputs.find(location);
-                    ASSERT_NE(output, outputs.end()) << program.name << " stage " << stage << " location " << location;
-                    EXPECT_EQ(output->second.type, input.type) << program.name << " stage " << stage;
-                    EXPECT_EQ(output->second.elements, input.elements) << program.name << " stage " << stage;
-                }
-            }
-            previous = glsl;
-        }
-    }
 }
 
 }  // namespace

@@ -129,10 +129,5 @@ TEST(VocabularyTranslation, CommentsMayHoldAnyText) {
     EXPECT_FALSE(Contains(glsl, "dollar"));
 }
 
-TEST(VocabularyTranslation, OutputStartsWithVersion) {
-    const std::string glsl = TranslatedBody("");
-    EXPECT_EQ(glsl.rfind("#version 450 core\n", 0), 0u);
-}
-
 }  // namespace
 }  // namespace Korvex::Rendering::ShaderCompiler

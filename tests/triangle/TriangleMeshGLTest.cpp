@@ -375,6 +375,20 @@ TEST_F(TriangleMeshGLTest, DeformationMovesTheSurfaceByTheDisplacement) {
     EXPECT_NEAR(after[1] - before[1], 0.0, 0.3);
     // The values move with the surface.
     for (const Pixel& p : moved) EXPECT_NEAR(p.value, Field(Add(p.point, Scale(shift, -1.0))), 0.02);
+
+    // Shaded by the normals of the tessellated triangles: the sphere's own,
+    // off by the facets' flatness (a few per cent of the colour, on average).
+    constexpr double kBrightness = 0.25;
+    mesh_->SetBrightness(static_cast<float>(kBrightness));
+    double error = 0.0;
+    std::size_t channels = 0;
+    for (const Pixel& p : Render()) {
+        const double facing = std::abs(Normalize(Add(p.point, Scale(shift, -1.0)))[2]);
+        const std::array<double, 3> full = GradientColor(gradient_, minValue_, maxValue_, p.value);
+        for (std::size_t c = 0; c < 3; ++c, ++channels)
+            error += std::abs(p.color[c] - full[c] * (facing + (1.0 - facing) * kBrightness));
+    }
+    EXPECT_LT(error / static_cast<double>(channels), 3.0);
 }
 
 }  // namespace

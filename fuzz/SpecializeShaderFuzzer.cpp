@@ -1,14 +1,13 @@
-// libFuzzer entry for shader specialisation: SpecializeShader and
-// SpecializeProgram must agree with a plain search-and-replace reading of the
-// same rules (every PLANE_COUNT, then each tag's sections in order, each
-// section ending at the first closing tag after its opening).
+// libFuzzer entry for shader specialisation: SpecializeShader must agree
+// with a plain search-and-replace reading of the same rules (every
+// PLANE_COUNT, then each tag's sections in order, each section ending at the
+// first closing tag after its opening).
 
 #include "FuzzSupport.h"
 #include "shaders/Specialize.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -25,9 +24,6 @@ using namespace Korvex::Rendering;
 // stack inside the standard library. Templates are a few KiB; texts beyond
 // this say nothing more about our code.
 constexpr std::size_t kMaxTextBytes = 4096;
-
-// Separates the five stage texts of a program in the input.
-constexpr char kStageSeparator = '\x1f';
 
 std::string ReplaceSymbol(std::string_view text, std::string_view symbol, std::string_view by) {
     std::string result;
@@ -65,20 +61,13 @@ std::string Expected(std::string_view text, std::uint64_t planeCount, std::span<
 }
 
 std::vector<detail::ShaderFeature> Features(FuzzedDataProvider& input) {
-    const auto flag = [&] { return input.ConsumeBool(); };
+    const bool a = input.ConsumeBool(), b = input.ConsumeBool(), c = input.ConsumeBool(), d = input.ConsumeBool();
     switch (input.ConsumeIntegralInRange(0, 2)) {
-        case 0: {
-            const auto features = detail::LineShaderFeatures(flag(), flag());
-            return {features.begin(), features.end()};
-        }
-        case 1: {
-            const auto features = detail::TriangleShaderFeatures(flag(), flag(), flag());
-            return {features.begin(), features.end()};
-        }
-        default: {
-            const auto features = detail::VoxelShaderFeatures(flag(), flag(), flag(), flag());
-            return {features.begin(), features.end()};
-        }
+        case 0: return {{detail::kTagProbeValue, a}, {detail::kTagProbePosition, b}};
+        case 1: return {{detail::kTagDrawingPlane, a}, {detail::kTagProbeValue, b}, {detail::kTagProbePosition, c}};
+        default:
+            return {{detail::kTagDeform, a}, {detail::kTagProbeValue, b}, {detail::kTagProbePosition, c},
+                    {detail::kTagWireframe, d}};
     }
 }
 
@@ -87,28 +76,11 @@ std::vector<detail::ShaderFeature> Features(FuzzedDataProvider& input) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kMaxTextBytes) return 0;
     FuzzedDataProvider input(data, size);
-    const bool wholeProgram = input.ConsumeBool();
     // Mostly the counts a mesh uses, sometimes any 64-bit number.
     const std::uint64_t planeCount = input.ConsumeBool() ? input.ConsumeIntegral<std::uint64_t>()
                                                          : input.ConsumeIntegralInRange<std::uint64_t>(0, 8);
     const std::vector<detail::ShaderFeature> features = Features(input);
     const std::string text = input.ConsumeRemainingBytesAsString();
-
-    if (!wholeProgram) {
-        KORVEX_FUZZ_CHECK(detail::SpecializeShader(text, planeCount, features) == Expected(text, planeCount, features));
-        return 0;
-    }
-    ShaderStageSources sources;
-    std::size_t from = 0;
-    for (std::size_t stage = 0; stage < kShaderStageCount && from <= text.size(); ++stage) {
-        const std::size_t end = std::min(text.find(kStageSeparator, from), text.size());
-        sources.stages[stage] = text.substr(from, end - from);
-        from = end + 1;
-    }
-    const ShaderStageSources specialized = detail::SpecializeProgram(sources, planeCount, features);
-    for (std::size_t stage = 0; stage < kShaderStageCount; ++stage) {
-        KORVEX_FUZZ_CHECK(specialized.stages[stage] == Expected(sources.stages[stage], planeCount, features));
-        KORVEX_FUZZ_CHECK(!sources.stages[stage].empty() || specialized.stages[stage].empty());
-    }
+    KORVEX_FUZZ_CHECK(detail::SpecializeShader(text, planeCount, features) == Expected(text, planeCount, features));
     return 0;
 }

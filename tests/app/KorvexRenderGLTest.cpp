@@ -139,17 +139,9 @@ protected:
     void ExpectProbe(const std::vector<std::string>& options, std::uint32_t x, std::uint32_t y, const Vec3& low,
                      const Vec3& high, double azimuth, double elevation, const std::function<Vec3(Vec3)>& sample,
                      bool checkDepth = true) {
-        std::vector<std::string> args{"grid.vtk",
-                                      "--size",
-                                      "64x64",
-                                      "--probe",
-                                      std::to_string(x) + "," + std::to_string(y),
-                                      "--azimuth",
-                                      std::to_string(azimuth),
-                                      "--elevation",
-                                      std::to_string(elevation),
-                                      "-o",
-                                      "out/grid.png"};
+        std::vector<std::string> args{"grid.vtk", "--size", "64x64", "--probe", std::to_string(x) + "," + std::to_string(y),
+                                      "--azimuth", std::to_string(azimuth), "--elevation", std::to_string(elevation),
+                                      "-o", "out/grid.png"};
         args.insert(args.end(), options.begin(), options.end());
         const AppRun run = Run(args);
         ASSERT_EQ(run.status, 0) << run.err;

@@ -21,7 +21,6 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -56,30 +55,12 @@ std::vector<float> Values(std::size_t n, std::size_t frame) {
     return values;
 }
 
-// A sphere of radius 0.8 as a triangle list, finer on every other frame.
-std::shared_ptr<IGeometry> Sphere(IGpu& gpu, std::size_t rings) {
-    std::vector<VertexPN> vertices;
-    const auto at = [&](std::size_t ring, std::size_t segment) {
-        const double theta = std::numbers::pi * static_cast<double>(ring) / static_cast<double>(rings);
-        const double phi = 2 * std::numbers::pi * static_cast<double>(segment) / static_cast<double>(2 * rings);
-        const float n[3] = {static_cast<float>(std::sin(theta) * std::cos(phi)),
-                            static_cast<float>(std::sin(theta) * std::sin(phi)), static_cast<float>(std::cos(theta))};
-        return VertexPN{{0.8f * n[0], 0.8f * n[1], 0.8f * n[2]}, {n[0], n[1], n[2]}};
-    };
-    for (std::size_t r = 0; r < rings; ++r)
-        for (std::size_t s = 0; s < 2 * rings; ++s)
-            for (const auto& [dr, ds] : {std::array<std::size_t, 2>{0, 0}, {1, 0}, {1, 1}, {0, 0}, {1, 1}, {0, 1}})
-                vertices.push_back(at(r + dr, s + ds));
-    return BuildTriangleGeometry(gpu, vertices, kBox);
-}
-
-std::shared_ptr<IGeometry> Edges(IGpu& gpu) {
-    std::vector<VertexPN> vertices;
-    for (float y : {-0.5f, 0.0f, 0.5f}) {
-        vertices.push_back({{-0.9f, y, 0.9f}, {0, 0, 1}});
-        vertices.push_back({{0.9f, y, 0.9f}, {0, 0, 1}});
-    }
-    return BuildLineGeometry(gpu, vertices, kBox);
+// A square of two triangles, or its four edges as lines.
+std::shared_ptr<IGeometry> Square(IGpu& gpu, bool lines) {
+    const VertexPN a{{-0.8f, -0.8f, 0}, {0, 0, 1}}, b{{0.8f, -0.8f, 0}, {0, 0, 1}}, c{{0.8f, 0.8f, 0}, {0, 0, 1}},
+        d{{-0.8f, 0.8f, 0}, {0, 0, 1}};
+    return lines ? BuildLineGeometry(gpu, std::vector<VertexPN>{a, b, b, c, c, d, d, a}, kBox)
+                 : BuildTriangleGeometry(gpu, std::vector<VertexPN>{a, b, c, a, c, d}, kBox);
 }
 
 // Cells along the grid's main diagonal, packed 10 bits per axis.
@@ -107,7 +88,7 @@ public:
         EXPECT_TRUE(values_->SetValues(n, n, n, Values(n, index)));
         EXPECT_TRUE(displacements_->SetVectors(n, n, n, std::vector<Vector3f>(n * n * n, Vector3f{0.01f, 0, 0})));
 
-        triangles_->SetGeometry(Sphere(device_, index % 2 == 0 ? 24 : 16));
+        triangles_->SetGeometry(Square(device_, false));
         triangles_->SetGrids(values_, nullptr, kBox);
         triangles_->SetColorMap(GetRgbaColorMap(index % 2 == 0 ? ColorMaps::Viridis : ColorMaps::Jet));
         voxels_->SetVoxels(DiagonalVoxels(n));
@@ -115,7 +96,7 @@ public:
         voxels_->SetDeformation(1.0f);
 
         lines_ = CreateLineGridMesh(device_);
-        lines_->SetGeometry(Edges(device_));
+        lines_->SetGeometry(Square(device_, true));
         lines_->SetGrids(values_, displacements_, kBox);
         lines_->SetDeformation(1.0f);
 

@@ -1,0 +1,129 @@
+// The host's frame: a pass per technique, drawn capped first and transparent
+// last, its PNG output and the release of everything it made.
+
+#include "GlTestSupport.h"
+
+#include <OffscreenFrame.h>
+#include <RenderPasses.h>
+
+#include <gmock/gmock.h>
+#include <png.h>
+
+#include <filesystem>
+#include <tuple>
+
+namespace Korvex::Rendering::gltest {
+namespace {
+
+TEST(FramePasses, EachTechniqueHasItsPassAndEveryPassItsTargets) {
+    EXPECT_EQ(PassForTechnique(StringId("SimulationTechnique")), PassKind::Opaque);
+    EXPECT_EQ(PassForTechnique(StringId("CappedSimulationTechnique")), PassKind::Capped);
+    EXPECT_EQ(PassForTechnique(StringId("TransparentSimulationTechnique")), PassKind::Transparent);
+    EXPECT_EQ(PassForTechnique(StringId("ShadowTechnique")), std::nullopt);
+    for (const bool probes : {true, false}) {
+        FrameTargets targets{ImageId::FromParts(1, 1), ImageId::Null(), ImageId::Null(), ImageId::FromParts(4, 1)};
+        if (probes) targets.probeValue = ImageId::FromParts(2, 1), targets.probeDepth = ImageId::FromParts(3, 1);
+        for (const PassKind kind : {PassKind::Opaque, PassKind::Capped, PassKind::Transparent}) {
+            const RenderPassDesc pass = MakeRenderPass(targets, kind);
+            EXPECT_EQ(pass.blendMode, kind == PassKind::Transparent ? kBlendAlpha : kBlendOff);
+            EXPECT_EQ(pass.cullMode, kCullNone);
+            EXPECT_EQ(pass.depthCompare, kCompareLess);
+            EXPECT_EQ(pass.depthWrite, 1);
+            EXPECT_EQ(pass.stencilCompareFront, kCompareAlways);
+            EXPECT_EQ(pass.stencilPassOpBack, kStencilKeep);
+            const std::tuple<RenderTarget, ImageId, std::uint32_t> expected[] = {
+                {kTargetColor, targets.color, kFormatRgba8Unorm},
+                {kTargetProbeValue, targets.probeValue, probes ? kFormatR32Float : 0u},
+                {kTargetProbeDepth, targets.probeDepth, probes ? kFormatR32Float : 0u},
+                {kTargetUnused, ImageId::Null(), 0},
+                {kTargetDepthStencil, targets.depthStencil, kFormatDepth24Stencil8}};
+            for (const auto& [target, image, format] : expected) {
+                EXPECT_EQ(pass.targets[target].image, image) << "target " << target;
+                EXPECT_EQ(pass.targets[target].format, format) << "target " << target;
+                EXPECT_EQ(pass.targets[target].writeEnable, image.IsNull() ? 0u : 1u) << "target " << target;
+            }
+        }
+    }
+}
+
+// Notes the order in which the frame draws it and the pass it was given.
+class LoggingRenderable final : public IRenderable {
+public:
+    LoggingRenderable(const char* technique, std::vector<std::string>& log) : technique_(technique), log_(log) {}
+    const char* GetName() const override { return ""; }
+    void SetName(const char*) override {}
+    std::uint32_t GetUserValue() const override { return 0; }
+    void SetUserValue(std::uint32_t) override {}
+    StringId GetTechnique() const override { return StringId(technique_); }
+    void Draw(void*, const RenderPassDesc& pass, ResourceCache&, void*) override {
+        log_.push_back(std::string(technique_) + (pass.blendMode == kBlendAlpha ? " blended" : ""));
+    }
+
+private:
+    const char* technique_;
+    std::vector<std::string>& log_;
+};
+
+class FrameTest : public GlDeviceTest {
+protected:
+    std::unique_ptr<OffscreenFrame> MakeFrame(std::uint32_t width = kTargetSize) {
+        std::string error;
+        std::unique_ptr<OffscreenFrame> frame =
+            OffscreenFrame::Create(Device(), {width, kTargetSize, true, {0, 0, 0.5f, 1}}, &error);
+        EXPECT_NE(frame, nullptr) << error;
+        return frame;
+    }
+};
+
+// A capped mesh clears depth and stencil first, so it must not come after
+// what it would erase; transparent ones blend over everything else.
+TEST_F(FrameTest, DrawsCappedThenOpaqueThenTransparentAndSkipsTheRest) {
+    auto frame = MakeFrame();
+    std::vector<std::string> log;
+    LoggingRenderable glass("TransparentSimulationTechnique", log), wall("SimulationTechnique", log),
+        capped("CappedSimulationTechnique", log), shadow("ShadowTechnique", log);
+    IRenderable* list[] = {&glass, nullptr, &shadow, &wall, &capped};
+    EXPECT_EQ(frame->Draw(list), 3u);
+    EXPECT_THAT(log, ::testing::ElementsAre("CappedSimulationTechnique", "SimulationTechnique",
+                                            "TransparentSimulationTechnique blended"));
+}
+
+TEST_F(FrameTest, PngHasTheTopRowFirst) {
+    auto frame = MakeFrame();
+    frame->Clear();
+    const std::vector<std::uint8_t> white(4 * kTargetSize, 255);
+    SubImage bottomRow;
+    bottomRow.width = kTargetSize;
+    bottomRow.height = 1;
+    ASSERT_TRUE(Device().WriteImage(frame->Targets().color, bottomRow, white.data(), white.size()));
+    const std::string path = ::testing::TempDir() + "frame_top_row_first.png";
+    std::string error;
+    ASSERT_TRUE(frame->WriteColorPng(path, &error)) << error;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_NE(png_image_begin_read_from_file(&image, path.c_str()), 0) << image.message;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<std::uint8_t> rows(PNG_IMAGE_SIZE(image));
+    ASSERT_NE(png_image_finish_read(&image, nullptr, rows.data(), 0, nullptr), 0) << image.message;
+    std::filesystem::remove(path);
+    ASSERT_EQ(rows.size(), 4u * kTargetSize * kTargetSize);
+    EXPECT_EQ((Rgba{rows[0], rows[1], rows[2], rows[3]}), (Rgba{0, 0, 128, 255})) << "top: background";
+    EXPECT_EQ(rows[rows.size() - 4], 255) << "bottom: the written row";
+    EXPECT_FALSE(frame->WriteColorPng("/nonexistent-folder/x.png", &error));
+    EXPECT_EQ(error.rfind("WritePng(): ", 0), 0u) << error;
+}
+
+TEST_F(FrameTest, ReleasesItsTargetsAndCacheAndAFailedOneLeavesNothing) {
+    auto frame = MakeFrame();
+    frame->Cache().programs[1] = QuadProgram();
+    EXPECT_EQ(Device().LiveObjectCount(), 5u) << "four targets and a program in the frame's cache";
+    frame.reset();
+    EXPECT_EQ(Device().LiveObjectCount(), 0u);
+    std::string error;
+    EXPECT_EQ(OffscreenFrame::Create(Device(), {0, 8, true, {}}, &error), nullptr);
+    EXPECT_EQ(error.rfind("OffscreenFrame::Create(): ", 0), 0u) << error;
+    EXPECT_EQ(Device().LiveObjectCount(), 0u);
+}
+
+}  // namespace
+}  // namespace Korvex::Rendering::gltest

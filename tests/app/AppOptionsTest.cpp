@@ -20,18 +20,6 @@ RenderOptions ParseOk(std::initializer_list<std::string_view> args) {
     return parsed.options;
 }
 
-TEST(AppOptionsTest, NoArgumentsAskForTheDemoWithDefaults) {
-    const RenderOptions options = ParseOk({});
-    EXPECT_TRUE(options.inputPath.empty());
-    EXPECT_TRUE(options.outputPath.empty());
-    EXPECT_TRUE(options.drawSurface);
-    EXPECT_FALSE(options.drawEdges || options.drawVoxels);
-    EXPECT_EQ(options.width, 800u);
-    EXPECT_EQ(options.height, 600u);
-    EXPECT_EQ(options.turntableFrames, 0u);
-    EXPECT_FALSE(options.range || options.voxelRange || options.deformation || options.brightness || options.probe);
-}
-
 TEST(AppOptionsTest, EveryOptionReachesItsSetting) {
     const RenderOptions options = ParseOk(
         {"grid.vtk", "--draw", "voxels,surface", "--voxel-range", "5,9", "--wireframe", "--colormap", "jet", "--range",
@@ -76,10 +64,13 @@ TEST(AppOptionsTest, RangesIncludeTheirEnds) {
     EXPECT_EQ(high.turntableFrames, 3600u);
 }
 
-TEST(AppOptionsTest, TheDemoTakesOutputAndSize) {
+TEST(AppOptionsTest, TheDemoTakesOutputAndSizeAndPathsFollowTheDataFile) {
     const RenderOptions options = ParseOk({"--output=pictures", "--size=64x48"});
     EXPECT_EQ(options.outputPath, "pictures");  // a directory: no .png needed
     EXPECT_EQ(options.width, 64u);
+    EXPECT_EQ(DefaultOutputPath(""), "out");
+    EXPECT_EQ(DefaultOutputPath("data/beam.vtk"), "out/beam.png");
+    EXPECT_EQ(FramePath("out/beam.png", 12, 3600), "out/beam-0012.png");
 }
 
 TEST(AppOptionsTest, HelpWinsOverEverythingElse) {
@@ -175,14 +166,6 @@ TEST(AppOptionsTest, HelpDocumentsEveryOptionWithAnExample) {
     EXPECT_EQ(seen, documented);
     // The reader's limits, as its messages give them.
     EXPECT_NE(help.find("1 to 2048 samples per axis"), std::string::npos);
-}
-
-TEST(AppOptionsTest, OutputPathsFollowTheDataFile) {
-    EXPECT_EQ(DefaultOutputPath(""), "out");
-    EXPECT_EQ(DefaultOutputPath("data/beam.vtk"), "out/beam.png");
-    EXPECT_EQ(FramePath("out/beam.png", 7, 36), "out/beam-007.png");
-    EXPECT_EQ(FramePath("out/beam.png", 12, 3600), "out/beam-0012.png");
-    EXPECT_EQ(FramePath("beam.png", 0, 1), "beam-000.png");
 }
 
 }  // namespace

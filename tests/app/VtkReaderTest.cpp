@@ -46,18 +46,6 @@ TEST(VtkReaderTest, AsciiScalarsGiveTheGridWithItsPlacement) {
     EXPECT_TRUE(grid.vectors.empty());
 }
 
-TEST(VtkReaderTest, AsciiDoubleScalarsAndVectorsInEitherOrder) {
-    const std::string scalars = "SCALARS t double\nLOOKUP_TABLE default\n0.1 0.2 0.3 0.4\n";
-    const std::string vectors = "VECTORS u double\n1 2 3  4 5 6\n7 8 9 10 11 12\n";
-    const Vectors expected{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}};
-    for (const std::string& body : {scalars + vectors, vectors + scalars}) {
-        const VtkGrid grid = ParseOk(VtkHeader("ASCII") + body);
-        EXPECT_EQ(grid.scalars, (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
-        EXPECT_EQ(grid.vectorsName, "u");
-        EXPECT_EQ(grid.vectors, expected);
-    }
-}
-
 TEST(VtkReaderTest, BinaryValuesAreBigEndianFloatsOrDoubles) {
     const std::vector<float> scalars{1.5f, -2.0f, 1e-3f, 3e7f};
     const std::vector<float> vectorFloats{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
@@ -74,14 +62,6 @@ TEST(VtkReaderTest, BinaryValuesAreBigEndianFloatsOrDoubles) {
         ParseOk(VtkHeader("BINARY") + "SCALARS s double\nLOOKUP_TABLE default\n" + BigEndianValues(doubles));
     EXPECT_EQ(fromDoubles.scalars, (std::vector<float>{1.5f, -2.0f, 0.25f, 1e10f}));
     EXPECT_TRUE(fromDoubles.vectors.empty());
-}
-
-TEST(VtkReaderTest, BinaryDataMayHoldLineBreakAndBlankBytes) {
-    // 0x0A and 0x20 inside the data must not be taken for separators.
-    const std::vector<float> scalars{std::bit_cast<float>(0x0A0A0A0Au), std::bit_cast<float>(0x20202020u), 0.0f, 1.0f};
-    const VtkGrid grid =
-        ParseOk(VtkHeader("BINARY") + "SCALARS s float\nLOOKUP_TABLE default\n" + BigEndianValues(scalars));
-    EXPECT_EQ(grid.scalars, scalars);
 }
 
 TEST(VtkReaderTest, AcceptsTheUsualVariationsOfTheFormat) {

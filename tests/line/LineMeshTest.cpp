@@ -185,42 +185,6 @@ TEST_F(LineMeshTest, EachDrawAsksForTheVariantItsStateSelects) {
     }
 }
 
-// A failed creation stays in the cache: later draws upload and stop.
-TEST_F(LineMeshTest, FailedProgramOrPipelineSkipsTheDrawForGood) {
-    for (const char* failing : {"CreateProgram", "CreatePipelineState"}) {
-        SCOPED_TRACE(failing);
-        Attach();
-        cache = {};
-        device.FailOperation(failing, 1);
-        const std::vector<std::string> first = Draw(*mesh);
-        EXPECT_EQ(first.back(), failing);
-        EXPECT_EQ(device.CountOf("BindDrawCall"), 0u);
-        EXPECT_THAT(Draw(*mesh), ElementsAre("GetImageInfo", "UpdateBuffer"));
-        device.ClearFaults();
-    }
-}
-
-// The caller's state gets the rasteriser settings; the variant goes into a copy.
-TEST_F(LineMeshTest, DrawWithStateChangesOnlyTheRasteriserSettingsOfTheCallersState) {
-    Attach();
-    PipelineStateDesc state;
-    state.cullMode = kCullFront;
-    state.frontFace = kFrontFaceClockwise;
-    state.targetFormats[kTargetProbeValue] = 99;
-    DrawCallDesc drawCall;
-    drawCall.targets[kTargetDepthStencil] = depthStencil;
-    PipelineStateDesc expectedState = state;
-    expectedState.cullMode = kCullBack;
-    expectedState.frontFace = kFrontFaceCounterClockwise;
-    const DrawCallDesc expectedDrawCall = drawCall;
-
-    mesh->DrawWithState(device, state, drawCall, cache, nullptr);
-
-    EXPECT_EQ(std::memcmp(&state, &expectedState, sizeof state), 0);
-    EXPECT_EQ(std::memcmp(&drawCall, &expectedDrawCall, sizeof drawCall), 0);
-    EXPECT_EQ(device.CountOf("DrawIndexed"), 1u);
-}
-
 // 2 / width, 2 / height of the depth-stencil target, and the smallest cell
 // edge of the box, each axis divided by the larger of both grids' sizes.
 TEST_F(LineMeshTest, EachDrawUploadsPixelSizeAndCellSize) {

@@ -64,43 +64,6 @@ TEST_F(TriangleCappingTest, TwoPlanesDrawCapsCountCapsAgainThenTheClippedSurface
     }
 }
 
-// The fields each step writes, pass by pass, whatever the pass asked for.
-TEST_F(TriangleCappingTest, EachStepWritesItsDepthStencilAndColourState) {
-    struct Step {
-        std::size_t pass;
-        std::uint32_t stencilCompare;
-        std::uint8_t depthWrite;
-        std::uint32_t stencilPassFront, stencilPassBack;
-        std::uint8_t colorWrite;
-        std::uint32_t stencilReference;
-    };
-    const Step steps[] = {
-        {1, kCompareAlways, 1, kStencilKeep, kStencilKeep, 0, 0},                    // cap depths
-        {2, kCompareAlways, 0, kStencilIncrementWrap, kStencilDecrementWrap, 0, 0},  // count
-        {4, kCompareEqual, 1, kStencilKeep, kStencilKeep, 1, 1},                     // caps where 1
-        {5, kCompareAlways, 1, kStencilKeep, kStencilKeep, 1, 0},                    // surface
-    };
-    mesh.SetClipPlanes(PlanesAcrossX(1));
-    RenderPassDesc pass = Pass();
-    pass.cullMode = kCullBack;
-    pass.depthCompare = kCompareLessEqual;
-    const std::vector<RecordedPass> passes = DrawPasses(pass);
-    ASSERT_EQ(passes.size(), 6u);
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.pass);
-        const PipelineStateDesc& s = passes[step.pass].state;
-        EXPECT_EQ(s.cullMode, kCullNone);
-        EXPECT_EQ(s.depthCompare, kCompareLess);
-        EXPECT_EQ(s.stencilCompareFront, step.stencilCompare);
-        EXPECT_EQ(s.stencilCompareBack, step.stencilCompare);
-        EXPECT_EQ(s.depthWrite, step.depthWrite);
-        EXPECT_EQ(s.stencilPassOpFront, step.stencilPassFront);
-        EXPECT_EQ(s.stencilPassOpBack, step.stencilPassBack);
-        EXPECT_EQ(s.colorWrite, step.colorWrite);
-        EXPECT_EQ(passes[step.pass].drawCall.stencilReference, step.stencilReference);
-    }
-}
-
 // Each cap is clipped by the other planes: its copy of the constants holds
 // them moved down over its own, and the surface passes the mesh's own.
 TEST_F(TriangleCappingTest, EachCapIsClippedByTheOtherPlanes) {
@@ -134,23 +97,6 @@ TEST_F(TriangleCappingTest, EachCapIsClippedByTheOtherPlanes) {
     }
 }
 
-// The cap of x = 0.25 in the unit box is centred at (0.25, 0.5, 0.5) and
-// faces +x; the mesh's own block keeps the identity.
-TEST_F(TriangleCappingTest, CapsArePlacedInTheirPlanes) {
-    const ClipPlane plane{1, 0, 0, -0.25f};
-    mesh.SetClipPlanes({&plane, 1});
-    const std::vector<RecordedPass> passes = DrawPasses();
-    for (const std::size_t cap : {1u, 4u}) {
-        const detail::Float4x4& m = passes[cap].constants.unit_plane_matrix;
-        const std::array<float, 4> centre{m[12], m[13], m[14], m[15]}, normal{m[8], m[9], m[10], m[11]};
-        for (std::size_t i = 0; i < 4; ++i) {
-            EXPECT_NEAR(centre[i], (std::array<float, 4>{0.25f, 0.5f, 0.5f, 1})[i], 1e-6) << cap;
-            EXPECT_NEAR(normal[i], (std::array<float, 4>{1, 0, 0, 0})[i], 1e-6) << cap;
-        }
-    }
-    EXPECT_EQ(mesh.Constants().unit_plane_matrix, detail::kIdentityFloat4x4);
-}
-
 // Caps need capping on, a plane, and |deformation| below 1e-4.
 TEST_F(TriangleCappingTest, OtherwiseOnePassTakesAllPlanes) {
     struct Case {
@@ -177,21 +123,6 @@ TEST_F(TriangleCappingTest, OtherwiseOnePassTakesAllPlanes) {
         mesh.SetDeformation(c.deformation);
         EXPECT_EQ(Shapes(DrawPasses()), c.shapes) << c.name;
     }
-}
-
-TEST_F(TriangleCappingTest, AFailedCapProgramLeavesTheSurfacePasses) {
-    mesh.SetClipPlanes(PlanesAcrossX(2));
-    device.FailOperation("CreateProgram", 1);
-    EXPECT_THAT(Shapes(DrawPasses(Pass(false, false))), ElementsAre(kClearAll, Surface(0), kClearDepth, Surface(2)));
-}
-
-TEST_F(TriangleCappingTest, CachedCappedDrawCreatesNothing) {
-    mesh.SetClipPlanes(PlanesAcrossX(3));
-    Draw(mesh);
-    Draw(mesh);
-    for (const char* creation : {"CreateProgram", "CreatePipelineState", "CreateImage", "CreateBuffer"})
-        EXPECT_EQ(device.CountOf(creation), 0u) << creation;
-    EXPECT_EQ(device.CountOf("BindDrawCall"), 8u);
 }
 
 }  // namespace

@@ -145,33 +145,6 @@ TEST_F(TriangleMeshTest, ColorMapInstallsAGradientImageAndItsEndColours) {
     EXPECT_EQ(mesh.GradientWidth(), 16u);
 }
 
-// min_value and max_value fall on the centres of the end texels.
-TEST_F(TriangleMeshTest, ValueRangeIsSpreadOverTheGradientTexels) {
-    mesh.SetColorMap(Colors(256));
-    mesh.SetValueRange(0.0f, 255.0f);
-    EXPECT_EQ(mesh.Constants().min_sample_value, -0.5f);
-    EXPECT_EQ(mesh.Constants().sample_value_range, 256.0f);
-    mesh.SetColorMap(Colors(2));
-    EXPECT_EQ(mesh.Constants().min_sample_value, -127.5f);
-    EXPECT_EQ(mesh.Constants().sample_value_range, 510.0f);
-    mesh.SetBrightness(-3.0f);
-    EXPECT_EQ(mesh.Constants().brightness, -3.0f) << "unclamped";
-}
-
-// The cap quad, built for every new grid box, replaces the old one.
-TEST_F(TriangleMeshTest, GridsBuildANewCapQuadInPlaceOfTheOld) {
-    mesh.SetGrids(nullptr, nullptr, kUnitBox);
-    const std::size_t live = device.LiveObjectCount();
-    device.ClearCalls();
-    mesh.SetGrids(nullptr, nullptr, Box{{0, 0, 0}, {3, 4, 0}});
-    ASSERT_THAT(device.OperationNames(),
-                ElementsAre("GetMaxBufferSize", "GetMaxBufferSize", "CreateBuffer", "CreateBuffer", "DestroyBuffer",
-                            "DestroyBuffer"));
-    EXPECT_EQ(device.Calls()[2].As<BufferDesc>().size, 4 * sizeof(VertexPN)) << "four corners";
-    EXPECT_EQ(device.Calls()[3].As<BufferDesc>().size, 6 * sizeof(std::uint16_t)) << "two triangles";
-    EXPECT_EQ(device.LiveObjectCount(), live);
-}
-
 TEST_F(TriangleMeshTest, DrawsOnceGeometryAndValuesAreAttachedInstallingViridisFirst) {
     for (const bool geometry : {false, true}) {
         TriangleGridMesh bare(device);
@@ -192,19 +165,6 @@ TEST_F(TriangleMeshTest, DrawsOnceGeometryAndValuesAreAttachedInstallingViridisF
     EXPECT_EQ(Bytes(viridis.end() - 4, viridis.end()), (Bytes{253, 231, 36, 255}));
     EXPECT_EQ(mesh.Constants().underflow_color, (Float4{68 / 255.0f, 1 / 255.0f, 84 / 255.0f, 1}));
     EXPECT_THAT(Draw(mesh), ElementsAre("GetImageInfo", "UpdateBuffer", "BindDrawCall", "DrawIndexed"));
-}
-
-TEST_F(TriangleMeshTest, FailedProgramOrPipelineSkipsThePassForGood) {
-    Attach();
-    for (const char* failing : {"CreateProgram", "CreatePipelineState"}) {
-        cache = {};
-        device.FailOperation(failing, 1);
-        Draw(mesh);
-        Draw(mesh);
-        EXPECT_EQ(device.CountOf(failing), 0u) << failing << ": not retried";
-        EXPECT_THAT(device.OperationNames(), ElementsAre("GetImageInfo", "UpdateBuffer")) << failing;
-        device.ClearFaults();
-    }
 }
 
 // Pixel size from the depth-stencil target, the smallest cell edge of the

@@ -131,18 +131,6 @@ protected:
 
 const std::uint32_t kFirstVoxel[] = {0};
 
-// Samples at x = 0.5 and 1.5 of the box (0, 0, 0)-(2, 2, 2) hold 0 and 1:
-// the face seen head-on runs through the gradient from left to right.
-TEST_F(VoxelMeshGLTest, VoxelFaceShowsTheGradientColourOfTheInterpolatedValue) {
-    mesh_->SetVoxels(kFirstVoxel);
-    mesh_->SetGrids(Values(2, 2, 2, [](std::size_t i, std::size_t, std::size_t) { return float(i); }), nullptr,
-                    Box({0, 0, 0}, {2, 2, 2}));
-    LookDownAt(0, 2, 0, 2);
-    EXPECT_EQ(Render(), 1u);
-    // 8-bit filtering weights on llvmpipe, for the value and for the colour.
-    ExpectRectangle(0.5, 1.5, 0.5, 1.5, [](double x, double) { return GradientColor(x - 0.5); }, 3);
-}
-
 // Seen along (1, 2, 3), the +x, +y and +z faces take |n . view| of 0.27,
 // 0.53 and 0.80 as diffuse factor; with brightness b a face keeps
 // b + (1 - b) * diffuse of its colour. Half-transparent, each face is half

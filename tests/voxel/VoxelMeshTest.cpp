@@ -257,17 +257,5 @@ TEST_F(VoxelMeshTest, EachDrawAsksForTheVariantItsStateSelects) {
     }
 }
 
-// A failed creation stays in the cache: later draws upload and stop.
-TEST_F(VoxelMeshTest, FailedProgramOrPipelineSkipsTheDrawForGood) {
-    Attach();
-    for (const char* failing : {"CreateProgram", "CreatePipelineState"}) {
-        cache = {};
-        device.FailOperation(failing, 1);
-        EXPECT_EQ(Draw(*mesh).back(), failing);
-        EXPECT_THAT(Draw(*mesh), ElementsAre("UpdateBuffer")) << failing;
-        device.ClearFaults();
-    }
-}
-
 }  // namespace
 }  // namespace Korvex::Rendering::test_support

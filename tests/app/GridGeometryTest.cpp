@@ -85,13 +85,6 @@ TEST(GridGeometryTest, FacesAreSplitPerCellUpTo64PiecesASide) {
     EXPECT_EQ(triangles.size(), (4u * 64 + 2u) * 2 * 3);  // four long faces of 64 quads, two ends of 1
 }
 
-TEST(GridGeometryTest, FlatGridGivesOneSheetAndALineGridNone) {
-    const std::vector<VertexPN> sheet = BoundarySurface({{3, 4, 1}, {0, 0, 0}, {1, 1, 1}});
-    ASSERT_EQ(sheet.size(), 2u * 3 * 6);
-    for (const VertexPN& vertex : sheet) EXPECT_EQ(vertex.normal[2], -1.0f);
-    EXPECT_TRUE(BoundarySurface({{5, 1, 1}, {0, 0, 0}, {1, 1, 1}}).empty());
-}
-
 struct Segment {
     Point from, to;
 };
@@ -125,22 +118,6 @@ TEST(GridGeometryTest, EdgesAreTheCellEdgesOnTheBoundaryEachOnce) {
     }
     EXPECT_EQ(unique.size(), segments.size());
     for (const VertexPN& vertex : lines) EXPECT_EQ(vertex.normal[0] * vertex.normal[0], 0.0f);
-}
-
-TEST(GridGeometryTest, LongEdgesAreSplitIntoContiguousPieces) {
-    const GridLayout rod{{131, 2, 2}, {0, 0, 0}, {0.5, 1, 1}};  // 130 cells along x: 64 pieces
-    const std::vector<Segment> segments = Segments(BoundaryCellEdges(rod));
-    // Along x: 4 lines of 64 pieces; along y and z: 2 lines of one cell at each x sample.
-    EXPECT_EQ(segments.size(), 4u * 64 + 2u * 131 * 2);
-    std::vector<std::pair<float, float>> piecesOfFirstLine;
-    for (const Segment& s : segments)
-        if (s.from[0] != s.to[0] && s.from[1] == 0 && s.from[2] == 0)
-            piecesOfFirstLine.emplace_back(s.from[0], s.to[0]);
-    ASSERT_EQ(piecesOfFirstLine.size(), 64u);
-    EXPECT_EQ(piecesOfFirstLine.front().first, 0.0f);
-    EXPECT_EQ(piecesOfFirstLine.back().second, 65.0f);
-    for (std::size_t i = 1; i < piecesOfFirstLine.size(); ++i)
-        EXPECT_EQ(piecesOfFirstLine[i].first, piecesOfFirstLine[i - 1].second);
 }
 
 TEST(GridGeometryTest, VoxelIndexPacksTenTenAndTwelveBits) {

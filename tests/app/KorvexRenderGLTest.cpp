@@ -214,22 +214,6 @@ TEST_F(KorvexRenderGLTest, DeformationMovesTheSurfaceAndKeepsItsValues) {
     ExpectProbe({"--deform", "0.5"}, 25, 20, liftedMin, liftedMax, -60.0, 25.0, lowered);
 }
 
-TEST_F(KorvexRenderGLTest, EdgesAreDrawnAsLines) {
-    WriteFile("grid.vtk", LinearGridFile());
-    const AppRun run = Run({"grid.vtk", "--draw", "edges", "--size", "64x64", "-o", "edges.png"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("edges.png: 'f' of grid.vtk (9x7x5, colours 5 to 19): cell edges\n"), std::string::npos)
-        << run.out;
-    const Picture picture = ReadPng(Path("edges.png"));
-    ASSERT_EQ(picture.width, kSize);
-    std::size_t drawn = 0;
-    for (std::uint32_t y = 0; y < kSize; ++y)
-        for (std::uint32_t x = 0; x < kSize; ++x) drawn += picture.IsBackground(x, y) ? 0 : 1;
-    // Lines, not a filled box: some pixels, far fewer than the box covers.
-    EXPECT_GT(drawn, 100u);
-    EXPECT_LT(drawn, kSize * kSize / 2);
-}
-
 TEST_F(KorvexRenderGLTest, TurntableWritesNumberedFramesAndShowsProgress) {
     WriteFile("grid.vtk", LinearGridFile());
     const AppRun run = Run({"grid.vtk", "--size", "32x24", "--turntable", "3", "-o", "spin/g.png"});

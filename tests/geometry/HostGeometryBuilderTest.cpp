@@ -35,21 +35,6 @@ std::vector<Primitive> Expanded(const std::vector<Point>& positions, const std::
     return PrimitivesOf(vertices, verticesPerPrimitive);
 }
 
-TEST(HostGeometryBuilderTest, VertexListsBecomeGeometryThatDrawsThem) {
-    const std::vector<VertexPN> vertices = {{{0, 0, 0}, {0, 0, 1}}, {{1, 0, 0}, {0, 0, 1}}, {{1, 1, 0}, {0, 0, 1}},
-                                            {{0, 0, 0}, {0, 0, 1}}, {{1, 1, 0}, {0, 0, 1}}, {{0, 1, 0}, {0, 0, 1}},
-                                            {{9, 9, 9}, {0, 0, 1}}};
-    RecordingDevice device;
-    const auto triangles = BuildTriangleGeometry(device, vertices, kBox);
-    EXPECT_EQ(Sorted(DrawnPrimitives(device, *triangles, 3)), Sorted(PrimitivesOf(vertices, 3)));
-    EXPECT_EQ(triangles->GetBoundingBox(), kBox);
-    EXPECT_STREQ(triangles->GetVertexInputState()[1].name, "normal");
-
-    const auto lines = BuildLineGeometry(device, vertices, kBox);
-    EXPECT_EQ(DrawnPrimitives(device, *lines, 2), PrimitivesOf(vertices, 2)) << "lines keep their order";
-    EXPECT_STREQ(lines->GetName(), "");
-}
-
 TEST(HostGeometryBuilderTest, IndexedListsExpandToTheirVertices) {
     const std::vector<std::uint32_t> indices = {0, 1, 2, 0, 2, 3, 3};
     struct Case {

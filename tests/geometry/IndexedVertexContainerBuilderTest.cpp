@@ -250,25 +250,5 @@ TEST(IndexedVertexContainerBuilderTest, DeviceExceptionPassesThroughTheBuilderUn
     EXPECT_EQ(device.CountOf("CreateBuffer"), 1u) << "the destructor must not flush while unwinding";
 }
 
-TEST(IndexedVertexContainerBuilderTest, DestroyedGeometryReleasesIndexThenVertexBufferOfEachBufferInOrder) {
-    RecordingDevice device;
-    device.SetMaxBufferSize(240);
-    auto geometry = Build(device, SeparateTriangles(4));
-    std::vector<std::string> created;
-    for (const RecordedCall& call : device.Calls())
-        if (call.operation == "CreateBuffer") created.push_back(IdText(call.result));
-    ASSERT_EQ(created.size(), 4u);  // vertex, index; vertex, index
-
-    device.ClearCalls();
-    geometry.reset();
-    std::vector<std::string> destroyed;
-    for (const RecordedCall& call : device.Calls()) {
-        EXPECT_EQ(call.operation, "DestroyBuffer");
-        destroyed.push_back(call.arguments);
-    }
-    EXPECT_THAT(destroyed, ElementsAre(created[1], created[0], created[3], created[2]));
-    EXPECT_EQ(device.LiveObjectCount(), 0u);
-}
-
 }  // namespace
 }  // namespace Korvex::Rendering::detail

@@ -1,7 +1,5 @@
 #include "TranslatorTestSupport.h"
 
-#include <map>
-#include <regex>
 
 namespace Korvex::Rendering::ShaderCompiler {
 namespace {
@@ -39,26 +37,6 @@ TEST(InterfaceTranslation, KnownSemanticsHaveFixedLocations) {
     }
 }
 
-// The location in `glsl` of the variable `glslName`, or -1.
-int LocationOf(const std::string& glsl, const std::string& glslName) {
-    std::smatch match;
-    const std::regex pattern(R"(layout\(location = (\d+)\) [^;]* )" + glslName + R"([\[;])");
-    return std::regex_search(glsl, match, pattern) ? std::stoi(match[1].str()) : -1;
-}
-
-TEST(InterfaceTranslation, OtherSemanticsMeetAcrossStagesWhateverTheNames) {
-    for (std::string_view semantic : {"tangent", "color_a", "color_b", "x", "a_long_semantic_name"}) {
-        for (unsigned count : {0u, 1u, 4u, 9u}) {
-            const std::string suffix = std::string(semantic) + (count == 0 ? "" : " : " + std::to_string(count));
-            const int out = LocationOf(Translated(StageKind::Vertex, "[out float2 first : " + suffix + "]"), "kx_out_first");
-            const int in = LocationOf(Translated(StageKind::Pixel, "[in float2 second : " + suffix + "]"), "kx_in_second");
-            EXPECT_EQ(out, in) << suffix;
-            EXPECT_GE(out, 23) << suffix;
-            EXPECT_LE(out + static_cast<int>(std::max(count, 1u)), 32) << suffix;
-        }
-    }
-}
-
 TEST(InterfaceTranslation, VertexInputsTakeLocationsInDeclarationOrder) {
     const std::string source = StageWith(StageKind::Vertex, "[in float3 N : normal]\n[in float3 P : position]\n"
                                                             "[in uint4 ids : bone_ids]\n[out float3 oN : normal]", "");
@@ -80,53 +58,6 @@ TEST(InterfaceTranslation, PixelOutputsTakeTheirTargetNumber) {
     EXPECT_TRUE(Contains(glsl, "layout(location = 1) out vec4 kx_out_value;"));
     EXPECT_TRUE(Contains(glsl, "layout(location = 2) out vec4 kx_out_oDepthClip;"));
     EXPECT_TRUE(Contains(glsl, "layout(location = 7) out uint kx_out_id;"));
-}
-
-TEST(InterfaceTranslation, PrimitiveStagesSeeArraysOverVertices) {
-    const std::string_view declarations = "[in float4 P : position]\n[in float c : clip_distance : 2]\n"
-                                          "[out float4 oP : position]\n[out float oc : clip_distance : 2]";
-    const Case cases[] = {
-        {"hull in", "layout(location = 0) in vec4 kx_in_P[];"},
-        {"hull in", "layout(location = 10) in float kx_in_c[][2];"},
-        {"hull out", "layout(location = 0) out vec4 kx_out_oP[];"},
-        {"hull out", "layout(location = 10) out float kx_out_oc[][2];"},
-        {"domain in", "layout(location = 0) in vec4 kx_in_P[];"},
-        {"domain out", "layout(location = 10) out float kx_out_oc[2];"},
-        {"geometry in", "layout(location = 10) in float kx_in_c[][2];"},
-        {"geometry out", "layout(location = 0) out vec4 kx_out_oP;"},
-        {"vertex in", "layout(location = 0) in vec4 kx_in_P;"},
-        {"pixel in", "layout(location = 10) in float kx_in_c[2];"},
-    };
-    const std::map<std::string_view, StageKind> stages = {
-        {"hull", StageKind::Hull},         {"domain", StageKind::Domain}, {"geometry", StageKind::Geometry},
-        {"vertex", StageKind::Vertex},     {"pixel", StageKind::Pixel},
-    };
-    for (const Case& c : cases) {
-        const StageKind stage = stages.at(c.source.substr(0, c.source.find(' ')));
-        std::string stageDeclarations(declarations);
-        if (stage == StageKind::Vertex) {
-            stageDeclarations = "[in float4 P : position]";
-        } else if (stage == StageKind::Pixel) {
-            stageDeclarations = "[in float c : clip_distance : 2]";
-        }
-        EXPECT_TRUE(Contains(Translated(stage, stageDeclarations), c.expected)) << c.source << ": " << c.expected;
-    }
-}
-
-TEST(InterfaceTranslation, IntegerVaryingsAreFlat) {
-    EXPECT_TRUE(Contains(Translated(StageKind::Vertex, "[out uint id : object_id]"), ") flat out uint kx_out_id;"));
-    EXPECT_TRUE(Contains(Translated(StageKind::Geometry, "[out int2 id : object_id]"), ") flat out ivec2 kx_out_id;"));
-    EXPECT_TRUE(Contains(Translated(StageKind::Pixel, "[in uint id : object_id]"), ") flat in uint kx_in_id;"));
-    EXPECT_TRUE(Contains(Translated(StageKind::Hull, "[in uint id : object_id]"), ") in uint kx_in_id[];"));
-    EXPECT_TRUE(Contains(Translated(StageKind::Pixel, "[in float f : factor]"), ") in float kx_in_f;"));
-}
-
-TEST(InterfaceTranslation, InterfaceNamesMayBeGlslKeywords) {
-    const std::string glsl = GlslOf(StageWith(StageKind::Pixel, "[in float4 sample : sample_coord]\n[out float4 output : 0]",
-                                              "$output$ = $sample$;"),
-                                    StageKind::Pixel);
-    EXPECT_TRUE(Contains(glsl, "layout(location = 2) in vec4 kx_in_sample;"));
-    EXPECT_TRUE(Contains(glsl, "kx_out_output = kx_in_sample;"));
 }
 
 TEST(InterfaceTranslation, RejectsBadDeclarations) {

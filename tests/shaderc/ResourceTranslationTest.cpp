@@ -85,12 +85,6 @@ TEST(ResourceTranslation, RejectsMalformedResources) {
     }
 }
 
-TEST(ResourceTranslation, ConstantBuffersAndTexturesHaveSeparateSlots) {
-    const std::string glsl =
-        GlslOf("CBUFFER(c, 1) { float x; };\nTEXTURE_3D(float4, t, 1);\nvoid main() {}\n", StageKind::Pixel);
-    EXPECT_TRUE(Contains(glsl, "layout(binding = 1) uniform sampler3D t;"));
-}
-
 TEST(ResourceTranslation, RejectsMisusedAccesses) {
     const std::string_view declarations = "TEXTURE_3D(float4, t, 0);\nBUFFER(uint, b, 1);\nCBUFFER(c, 0) { float x; };\n";
     const Case cases[] = {

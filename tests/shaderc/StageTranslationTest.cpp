@@ -171,34 +171,5 @@ TEST(StageTranslation, VariablePlaceholdersFollowTheStageShape) {
               "line 4: $d$ has 0 array dimension(s), not 1");
 }
 
-TEST(StageTranslation, GeometryStagesEmitAndRestartStrips) {
-    const std::string glsl = GlslOf(R"(
-[input_topology = triangles]
-[output_topology = triangles]
-[max_vertices = 3]
-[in float4 P : position]
-[in float clip_distances : clip_distance : 2]
-[out float oclip_distances : clip_distance : 2]
-
-void main()
-{
-    for (int v = 0; v < 3; ++v)
-    {
-        $Position$ = $P[v]$;
-        for (int i = 0; i < 2; ++i)
-        {
-            $oclip_distances[i]$ = $clip_distances[v]$[i];
-        }
-        EmitVertex();
-    }
-    RestartStrip();
-}
-)",
-                                    StageKind::Geometry);
-    EXPECT_TRUE(Contains(glsl, "        EmitVertex();\n    }\n    EndPrimitive();"));
-    EXPECT_TRUE(Contains(glsl, "gl_Position = kx_in_P[v];"));
-    EXPECT_TRUE(Contains(glsl, "kx_out_oclip_distances[i] = kx_in_clip_distances[v][i];"));
-}
-
 }  // namespace
 }  // namespace Korvex::Rendering::ShaderCompiler

@@ -93,23 +93,6 @@ TEST(VocabularyTranslation, IndexingAfterAnExpressionIsNotAnAttribute) {
     EXPECT_TRUE(Contains(glsl, "x = planes[i][1] + vec3(1.0, 2.0, 3.0)[j];"));
 }
 
-// The GLSL compiler's messages then point at the template's own lines.
-TEST(VocabularyTranslation, BodyKeepsTheSourceLines) {
-    using namespace Samples;
-    for (const SampleProgram& program : SamplePrograms()) {
-        for (std::size_t stage = 0; stage < kShaderStageCount; ++stage) {
-            const std::string& source = program.sources.stages[stage];
-            if (source.empty() || stage == 1) {
-                continue;  // the hull gets an entry point appended
-            }
-            const std::string glsl = GlslOf(source, static_cast<StageKind>(stage));
-            const std::string body = glsl.substr(glsl.find("#line 1\n") + 8);
-            EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), std::count(source.begin(), source.end(), '\n'))
-                << program.name << " stage " << stage;
-        }
-    }
-}
-
 TEST(VocabularyTranslation, MultiLineArgumentsAndCommentsKeepLineCount) {
     const std::string source =
         "void main()\n{\n    x = mul(M, // model\n            v);\n    /* one\n       two */ y = 1;\n}\n";

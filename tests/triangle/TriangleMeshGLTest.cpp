@@ -225,31 +225,6 @@ TEST_F(TriangleMeshGLTest, CapClosesTheCutWithTheFieldOnThePlaneInsideTheSurface
     }
 }
 
-// Seen from the removed wedge z > 0.2, x > 0.3: two caps, each clipped by the
-// other plane, and the rim of the sphere around them.
-TEST_F(TriangleMeshGLTest, TwoPlanesGiveTwoCapsEachClippedByTheOther) {
-    mesh_->SetClipPlanes(std::vector<ClipPlane>{{0, 0, -1, 0.2f}, {-1, 0, 0, 0.3f}});
-    Look({1.0, 0.6, 1.2});
-    std::size_t onCapZ = 0, onCapX = 0, onSphere = 0;
-    for (const Pixel& p : Render()) {
-        const Vec3& q = p.point;
-        EXPECT_LT(q[2], 0.21) << p.x << "," << p.y;
-        EXPECT_LT(q[0], 0.31) << p.x << "," << p.y;
-        if (std::abs(q[2] - 0.2) < 0.01 && Length(q) < 1.01) {
-            ++onCapZ;
-        } else if (std::abs(q[0] - 0.3) < 0.01 && Length(q) < 1.01) {
-            ++onCapX;
-        } else {
-            EXPECT_NEAR(Length(q), 1.0, 0.02) << "neither cap nor sphere at " << p.x << "," << p.y;
-            ++onSphere;
-        }
-        EXPECT_NEAR(p.value, Field(q), 0.01) << p.x << "," << p.y;
-    }
-    EXPECT_GT(onCapZ, 300u);
-    EXPECT_GT(onCapX, 300u);
-    EXPECT_GT(onSphere, 50u);
-}
-
 // A displacement of 0.25 along x moves the picture 6.4 pixels right; each
 // point keeps its value, and the tessellated triangles are shaded by their
 // own normals: the sphere's, off by the facets' flatness (a few per cent of

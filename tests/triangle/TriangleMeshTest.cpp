@@ -167,31 +167,6 @@ TEST_F(TriangleMeshTest, DrawsOnceGeometryAndValuesAreAttachedInstallingViridisF
     EXPECT_THAT(Draw(mesh), ElementsAre("GetImageInfo", "UpdateBuffer", "BindDrawCall", "DrawIndexed"));
 }
 
-// Pixel size from the depth-stencil target, the smallest cell edge of the
-// finer grid; the transforms go with them and stay in the mesh.
-TEST_F(TriangleMeshTest, DrawConstantsHoldPixelSizeAndSmallestCell) {
-    const ImageId fullHd = device.CreateImage({1920, 1080, 0, kFormatDepth24Stencil8, 1, 1, kImageUsageDepthStencilTarget});
-    RenderPassDesc pass = Pass();
-    pass.targets[kTargetDepthStencil].image = fullHd;
-    const Box box{{0, 0, 0}, {10, 20, 5}};
-    mesh.SetGeometry(MakeGeometry(device, 3));
-    mesh.SetGrids(MakeValues(device, {11, 21, 6}), nullptr, box);
-    KxTransformMatrix model;
-    model.MakeTranslation({1, 2, 3});
-    mesh.SetModelTransform(model);
-
-    const std::vector<RecordedPass> passes = DrawPasses(pass);
-    ASSERT_EQ(passes.size(), 1u);
-    const TriangleConstants& c = passes[0].constants;
-    EXPECT_EQ(c.pixel_size_min_cell_size, (Float4{1 / 960.0f, 1 / 540.0f, 5 / 6.0f, 0}));
-    EXPECT_EQ(c.model_matrix, (detail::Float4x4{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1}));
-    EXPECT_EQ(c.unit_plane_matrix, detail::kIdentityFloat4x4);
-    EXPECT_EQ(std::memcmp(&c, &mesh.Constants(), sizeof c), 0);
-
-    mesh.SetGrids(MakeValues(device, {11, 21, 6}), MakeDisplacements(device, {2, 40, 12}), box);
-    EXPECT_EQ(DrawPasses(pass).at(0).constants.pixel_size_min_cell_size[2], 5 / 12.0f);
-}
-
 // Without caps a draw is one pass with every plane: both faces, the
 // variant's program, constants to the stages that read them, the textures.
 TEST_F(TriangleMeshTest, UncappedDrawIsOnePassOfTheVariantItsStateSelects) {

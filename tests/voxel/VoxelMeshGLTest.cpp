@@ -241,22 +241,6 @@ TEST_F(VoxelMeshGLTest, WireframeColoursTheBordersOfEveryFace) {
     }
 }
 
-// A displacement of (0.25, 0, 0) times the deformation factor moves the
-// whole cube along x.
-TEST_F(VoxelMeshGLTest, DeformationMovesTheCubeByFactorTimesDisplacement) {
-    mesh_->SetVoxels(kFirstVoxel);
-    mesh_->SetGrids(ConstantValues(2, 0.5f), UniformDisplacements({0.25f, 0, 0}), Box({0, 0, 0}, {2, 2, 2}));
-    LookDownAt(0, 2, 0, 2);
-    const auto gray = [](double, double) { return GradientColor(0.5); };
-    for (const float deformation : {1.0f, -2.0f}) {
-        SCOPED_TRACE(deformation);
-        mesh_->SetDeformation(deformation);
-        Render();
-        const double shift = 0.25 * deformation;
-        ExpectRectangle(0.5 + shift, 1.5 + shift, 0.5, 1.5, gray, 3);
-    }
-}
-
 TEST_F(VoxelMeshGLTest, EveryProgramVariantLinks) {
     for (std::uint64_t planes = 0; planes <= 8; ++planes)
         for (int flags = 0; flags < 16; ++flags) {

@@ -70,21 +70,6 @@ TEST(GridGeometryTest, SurfaceIsClosedWoundOutwardAndCoversTheBox) {
     EXPECT_NEAR(area, 2.0 * (1.5 * 1.0 + 1.0 * 5.0 + 5.0 * 1.5), 1e-9);
 }
 
-TEST(GridGeometryTest, FacesAreSplitPerCellUpTo64PiecesASide) {
-    const GridLayout wide{{200, 2, 2}, {0, 0, 0}, {1, 1, 1}};  // 199 cells along x: 64 pieces of 3 or 4 cells
-    const std::vector<VertexPN> triangles = BoundarySurface(wide);
-    std::set<float> xs;
-    for (const VertexPN& vertex : triangles) xs.insert(vertex.position[0]);
-    ASSERT_EQ(xs.size(), 65u);
-    EXPECT_EQ(*xs.begin(), 0.0f);
-    EXPECT_EQ(*xs.rbegin(), 199.0f);
-    for (auto x = xs.begin(), next = std::next(xs.begin()); next != xs.end(); ++x, ++next) {
-        EXPECT_GE(*next - *x, 3.0f);
-        EXPECT_LE(*next - *x, 4.0f);
-    }
-    EXPECT_EQ(triangles.size(), (4u * 64 + 2u) * 2 * 3);  // four long faces of 64 quads, two ends of 1
-}
-
 struct Segment {
     Point from, to;
 };

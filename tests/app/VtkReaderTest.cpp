@@ -25,18 +25,9 @@ VtkGrid ParseOk(const std::string& bytes) {
 
 TEST(VtkReaderTest, AsciiScalarsGiveTheGridWithItsPlacement) {
     const VtkGrid grid = ParseOk(
-        "# vtk DataFile Version 3.0\n"
-        "heated block\n"
-        "ASCII\n"
-        "DATASET STRUCTURED_POINTS\n"
-        "DIMENSIONS 3 2 1\n"
-        "ORIGIN -1 0.5 2\n"
-        "SPACING 0.25 2 1\n"
-        "POINT_DATA 6\n"
-        "SCALARS temperature float 1\n"
-        "LOOKUP_TABLE default\n"
-        "0 1 2\n"
-        "3.5 -4e2 +5\n");
+        "# vtk DataFile Version 3.0\nheated block\nASCII\nDATASET STRUCTURED_POINTS\nDIMENSIONS 3 2 1\n"
+        "ORIGIN -1 0.5 2\nSPACING 0.25 2 1\nPOINT_DATA 6\nSCALARS temperature float 1\nLOOKUP_TABLE default\n"
+        "0 1 2\n3.5 -4e2 +5\n");
     EXPECT_EQ(grid.dimensions, (std::array<std::size_t, 3>{3, 2, 1}));
     EXPECT_EQ(grid.origin, (std::array<double, 3>{-1.0, 0.5, 2.0}));
     EXPECT_EQ(grid.spacing, (std::array<double, 3>{0.25, 2.0, 1.0}));
@@ -68,16 +59,8 @@ TEST(VtkReaderTest, AcceptsTheUsualVariationsOfTheFormat) {
     // Lower-case keywords, CRLF line ends, blank lines, ASPECT_RATIO for
     // SPACING, placement lines in any order or left out.
     const VtkGrid grid = ParseOk(
-        "# vtk DataFile Version 2.0\r\n"
-        "\r\n"
-        "ascii\r\n"
-        "dataset structured_points\r\n"
-        "\r\n"
-        "ASPECT_RATIO 2 2 2\r\n"
-        "dimensions 2 1 1\r\n"
-        "point_data 2\r\n"
-        "scalars v FLOAT\r\n"
-        "lookup_table my_table\r\n"
+        "# vtk DataFile Version 2.0\r\n\r\nascii\r\ndataset structured_points\r\n\r\nASPECT_RATIO 2 2 2\r\n"
+        "dimensions 2 1 1\r\npoint_data 2\r\nscalars v FLOAT\r\nlookup_table my_table\r\n"
         "7\r\n8\r\n");
     EXPECT_EQ(grid.dimensions, (std::array<std::size_t, 3>{2, 1, 1}));
     EXPECT_EQ(grid.origin, (std::array<double, 3>{0.0, 0.0, 0.0}));

@@ -87,24 +87,6 @@ TEST_F(DrawCommandsTest, AttributesMeetInputsBySemanticInDeclarationOrder) {
     EXPECT_EQ(Device().Counters().draws, draws);
 }
 
-TEST_F(DrawCommandsTest, InstancedDrawRepeatsTheIndexedDraw) {
-    auto program = QuadProgram();
-    auto constants = QuadConstants();
-    PipelineStateDesc desc = Pipeline(program.Get());
-    desc.depthWrite = 0;
-    desc.stencilPassOpFront = kStencilIncrementWrap;
-    auto pipeline = MakePipeline(desc);
-    const std::uint32_t indices[] = {0, 1, 2, 3, 4, 5};
-    GpuHandle<BufferTag> indexBuffer(Device(), Device().CreateBuffer({sizeof(indices), kBufferUsageIndex}, indices));
-    QuadParams params;
-    Device().UpdateBuffer(constants.Get(), 0, sizeof(params), &params);
-    Device().BindDrawCall(pipeline.Get(), DrawCall(constants.Get()));
-    Device().DrawIndexedInstanced(3, {}, indexBuffer.Get(), kFormatR32Uint, 6, 0, 0);
-    EXPECT_EQ(StencilAt(32, 32), 3);
-    Device().DrawIndexed({}, indexBuffer.Get(), kFormatR32Uint, 6, 0, 0);
-    EXPECT_EQ(StencilAt(32, 32), 4);
-}
-
 // Draws through missing, stale or unfit objects do nothing; so do releases
 // and reads of them.
 TEST_F(DrawCommandsTest, StaleAndNullIdsAreIgnored) {

@@ -161,6 +161,33 @@ TEST_F(ResourceRulesTest, WritesStayInsideTheirRegion) {
     EXPECT_EQ(Device().ReadFloats(volume.Get()), expected) << "rejected writes change nothing";
 }
 
+TEST_F(ResourceRulesTest, FailedProgramGivesNullIdAndKeepsTheLog) {
+    const std::string vertex = "\nvoid main()\n{\n    $Position$ = float4(0.0, 0.0, 0.0, 1.0);\n}\n";
+    const std::string pixel = "\n[out float4 c : 0]\nvoid main()\n{\n    $c$ = float4(1.0, 1.0, 1.0, 1.0);\n}\n";
+    const struct {
+        const char* what;
+        std::array<std::string, kShaderStageCount> stages;
+        const char* logStart;
+    } cases[] = {
+        {"translation", {vertex, "", "", "", "\nvoid main()\n{\n    float sample = 1.0;\n}\n"},
+         "GlDevice::CreateProgram(): pixel stage: line "},
+        {"compilation", {"\nvoid main()\n{\n    $Position$ = float3(0.0, 0.0, 0.0);\n}\n", "", "", "", pixel},
+         "GlDevice::CreateProgram(): vertex stage: "},
+        {"link", {vertex, "", "", "", "\n[out float4 c : 0]\nfloat4 helper();\nvoid main()\n{\n    $c$ = helper();\n}\n"},
+         "GlDevice::CreateProgram(): link: "},
+        {"no vertex stage", {"", "", "", "", pixel}, "GlDevice::CreateProgram(): no vertex stage"},
+    };
+    for (const auto& c : cases) {
+        ShaderStageSources sources;
+        sources.stages = c.stages;
+        EXPECT_TRUE(Device().CreateProgram(sources).IsNull()) << c.what;
+        EXPECT_EQ(Device().LastProgramLog().rfind(c.logStart, 0), 0u) << c.what << ": " << Device().LastProgramLog();
+    }
+    GpuHandle<ProgramTag> good = Program(vertex, pixel);
+    EXPECT_FALSE(good.IsNull());
+    EXPECT_EQ(Device().LastProgramLog(), "");
+}
+
 TEST(GlDeviceLifetime, DeviceReleasesWhatIsStillAliveWhenDestroyed) {
     std::string error;
     std::unique_ptr<GlDevice> device = GlDevice::Create(&error);

@@ -84,33 +84,5 @@ TEST(KxTransformMatrixTest, MakeRotationTurnsRightHandedAboutItsPoint) {
     }
 }
 
-TEST(KxTransformMatrixTest, VerifyAndSetClassRecognisesMatrixKinds) {
-    const double c = std::cos(0.3), s = std::sin(0.3);
-    struct Case {
-        std::string name;
-        std::array<double, 16> rowMajor;
-        Class expected;
-    };
-    const Case cases[] = {
-        {"identity", {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Identity},
-        {"translation", {1, 0, 0, 1, 0, 1, 0, -2, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Translation},
-        {"rotation", {c, -s, 0, 0, s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Rigid},
-        {"rotation and translation", {c, 0, s, 7, 0, 1, 0, 8, -s, 0, c, 9, 0, 0, 0, 1}, Class::Rigid},
-        {"uniform scale", {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1}, Class::Affine},
-        {"non-uniform scale", {1, 0, 0, 0, 0, 3, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Affine},
-        {"shear", {1, 0.5, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, Class::Affine},
-        {"perspective", {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -1, 0}, Class::General},
-        {"homogeneous scale", {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2}, Class::General},
-    };
-    for (const Case& k : cases) {
-        KxTransformMatrix byHand;
-        for (int r = 0; r < 4; ++r)
-            for (int col = 0; col < 4; ++col) byHand.SetElement(r, col, k.rowMajor[r * 4 + col]);
-        byHand.VerifyAndSetClass();
-        EXPECT_EQ(byHand.GetClass(), k.expected) << k.name;
-        EXPECT_EQ(KxTransformMatrix(k.rowMajor).GetClass(), k.expected) << k.name << " (constructed)";
-    }
-}
-
 }  // namespace
 }  // namespace Korvex::Math

@@ -49,17 +49,5 @@ TEST(NormalMatrixTest, IsTheInverseTransposeOfTheLinearPart) {
     }
 }
 
-// A normal stays perpendicular to every tangent of its surface.
-TEST(NormalMatrixTest, KeepsNormalsPerpendicularToTransformedTangents) {
-    const KxTransformMatrix m = Translation({1, 2, 3}) * Rotation({}, {1, 2, 3}, 0.9) *
-                                KxTransformMatrix({3, 1, 0, 0, 0, 0.5, 0.2, 0, 0, 0, 2, 0, 0, 0, 0, 1});
-    const KxTransformMatrix normal = ToNormalMatrix(m);
-    const Vec4 n = {1, 1, 0, 0};
-    for (const Vec4& tangent : {Vec4{1, -1, 0, 0}, Vec4{0, 0, 1, 0}, Vec4{2, -2, 5, 0}}) {
-        const Vec4 a = Apply(normal, n), b = Apply(m, tangent);
-        EXPECT_NEAR(a[0] * b[0] + a[1] * b[1] + a[2] * b[2], 0.0, kTolerance);
-    }
-}
-
 }  // namespace
 }  // namespace Korvex::Rendering

@@ -51,14 +51,5 @@ TEST(TransformTest, EnclosesTheTransformedCorners) {
     }
 }
 
-TEST(TransformTest, EmptyBoxStaysEmpty) {
-    for (const KxTransformMatrix& matrix :
-         {KxTransformMatrix(), Translation({1, 2, 3}), Rotation({1, 0, 0}, {1, 1, 0}, 0.7), Scale(-1, 2, 3)}) {
-        const Box result = Transform(Box(), matrix);
-        EXPECT_TRUE(result.IsEmpty());
-        EXPECT_EQ(result, Box());
-    }
-}
-
 }  // namespace
 }  // namespace Korvex::Rendering

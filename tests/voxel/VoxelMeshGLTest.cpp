@@ -212,35 +212,6 @@ TEST_F(VoxelMeshGLTest, ClipPlaneRemovesEveryVoxelWithACornerBehindItAndKeepsThe
     ExpectRectangle(0.5, 1.5, 0.5, 1.5, gray, 3);
 }
 
-// Head-on, the face spans 32 pixels: the centres of its border ring of pixels
-// lie half a pixel inside the edge, a third of the 1.5-pixel blend, where the
-// wireframe colour covers 20/27 of the face colour; the pixels within are
-// untouched.
-TEST_F(VoxelMeshGLTest, WireframeColoursTheBordersOfEveryFace) {
-    mesh_->SetVoxels(kFirstVoxel);
-    mesh_->SetGrids(ConstantValues(2, 0.5f), nullptr, Box({0, 0, 0}, {2, 2, 2}));
-    mesh_->SetWireframeColor(1.0f, 0.0f, 0.0f, 1.0f);
-    LookDownAt(0, 2, 0, 2);
-    const Rgba face = GradientColor(0.5);
-    for (const bool wireframe : {false, true}) {
-        SCOPED_TRACE(wireframe);
-        mesh_->SetWireframe(wireframe);
-        Render();
-        Rgba border = face;
-        if (wireframe) {
-            const double on = 7.0 / 27;  // smoothstep at a third of its width
-            border = Scaled({255 * (1 - on) + face[0] * on, face[1] * on, face[2] * on});
-        }
-        for (std::uint32_t i = 17; i < 47; ++i)
-            for (const auto& [x, y] : std::vector<std::array<std::uint32_t, 2>>{{i, 16}, {i, 47}, {16, i}, {47, i}})
-                EXPECT_TRUE(Near(ColorAt(x, y), border, 3)) << "border (" << x << ", " << y << ") is "
-                                                             << ColorAt(x, y)[0] << ", " << ColorAt(x, y)[1];
-        for (std::uint32_t y = 18; y < 46; ++y)
-            for (std::uint32_t x = 18; x < 46; ++x)
-                EXPECT_TRUE(Near(ColorAt(x, y), face, 2)) << "inside (" << x << ", " << y << ")";
-    }
-}
-
 TEST_F(VoxelMeshGLTest, EveryProgramVariantLinks) {
     for (std::uint64_t planes = 0; planes <= 8; ++planes)
         for (int flags = 0; flags < 16; ++flags) {

@@ -40,39 +40,15 @@ struct QuadParams {
     float padding = 0.0f;
 };
 
-inline constexpr std::string_view kQuadConstants = R"(
-CBUFFER(params, 0)
-{
-    float4 rect;
-    float4 color;
-    float depth;
-    float value;
-    float clockwise;
-    float padding;
-};
-)";
+inline constexpr std::string_view kQuadConstants =
+    "CBUFFER(params, 0) { float4 rect; float4 color; float depth; float value; float clockwise; float padding; };\n";
 
 // Six vertices from the vertex id: a rectangle of two triangles.
-inline constexpr std::string_view kQuadVertex = R"(
-void main()
-{
-    int corner = $VertexId$;
-    if (clockwise > 0.5)
-    {
-        corner = 5 - corner;
-    }
-    float2 xy = rect.xy;
-    if (corner == 1 || corner == 4 || corner == 5)
-    {
-        xy.x = rect.z;
-    }
-    if (corner == 2 || corner == 3 || corner == 5)
-    {
-        xy.y = rect.w;
-    }
-    $Position$ = float4(xy / 32.0 - float2(1.0, 1.0), depth, 1.0);
-}
-)";
+inline constexpr std::string_view kQuadVertex =
+    "void main() {\n    int corner = clockwise > 0.5 ? 5 - $VertexId$ : $VertexId$;\n    float2 xy = rect.xy;\n"
+    "    if (corner == 1 || corner == 4 || corner == 5) { xy.x = rect.z; }\n"
+    "    if (corner == 2 || corner == 3 || corner == 5) { xy.y = rect.w; }\n"
+    "    $Position$ = float4(xy / 32.0 - float2(1.0, 1.0), depth, 1.0);\n}\n";
 
 // A pixel stage with the declared inputs that writes colour, and value (an
 // expression of the inputs) to the probe target.
@@ -190,7 +166,6 @@ protected:
     }
 
     ImageId ColorTarget() const { return color_; }
-    ImageId ProbeTarget() const { return probe_; }
     ImageId DepthStencilTarget() const { return depthStencil_; }
 
 private:

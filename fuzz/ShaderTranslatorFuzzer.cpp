@@ -11,16 +11,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace Korvex::Rendering::ShaderCompiler;
-    if (size == 0) {
-        return 0;
-    }
+    if (size == 0) return 0;
     const auto stage = static_cast<StageKind>(data[0] % 5);
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     const Translation translation = TranslateStage(text, stage);
     const bool wellFormed = translation.Ok() ? translation.glsl.starts_with("#version 450 core\n")
                                              : translation.glsl.empty() && translation.error.starts_with("line ");
-    if (!wellFormed) {
-        std::abort();
-    }
+    if (!wellFormed) std::abort();
     return 0;
 }

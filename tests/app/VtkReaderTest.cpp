@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -152,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
 class VtkFileTest : public ::testing::Test {
 protected:
     std::filesystem::path dir_ = std::filesystem::temp_directory_path() /
-                                 ("VtkFileTest-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+                                 ("VtkFileTest-" + std::to_string(getpid()));
     void SetUp() override { std::filesystem::create_directories(dir_); }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 };

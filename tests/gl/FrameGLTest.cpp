@@ -8,6 +8,7 @@
 
 #include <gmock/gmock.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <tuple>
@@ -96,7 +97,7 @@ TEST_F(FrameTest, PngHasTheTopRowFirst) {
     bottomRow.width = kTargetSize;
     bottomRow.height = 1;
     ASSERT_TRUE(Device().WriteImage(frame->Targets().color, bottomRow, white.data(), white.size()));
-    const std::string path = ::testing::TempDir() + "frame_top_row_first.png";
+    const std::string path = ::testing::TempDir() + "frame-" + std::to_string(getpid()) + ".png";
     std::string error;
     ASSERT_TRUE(frame->WriteColorPng(path, &error)) << error;
     png_image image{};

@@ -89,9 +89,8 @@ TYPED_TEST(GridUploadTest, RejectedUploadsMakeNoCallAndChangeNothing) {
         }
         const TextureState before = this->State();
         this->device.ClearCalls();
-        for (const auto& [x, y, z, count] : rejected) {
+        for (const auto& [x, y, z, count] : rejected)
             EXPECT_FALSE(this->Upload(x, y, z, this->Elements(count))) << x << "x" << y << "x" << z << " " << count;
-        }
         EXPECT_TRUE(this->device.Calls().empty());
         EXPECT_EQ(this->State(), before);
     }

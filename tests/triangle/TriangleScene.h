@@ -73,9 +73,8 @@ protected:
                 constants.emplace();
                 std::memcpy(&*constants, call.As<std::vector<std::uint8_t>>().data(), sizeof *constants);
             }
-            if (call.operation == "ClearDepthStencil" || call.operation == "ClearDepth") {
+            if (call.operation == "ClearDepthStencil" || call.operation == "ClearDepth")
                 passes.emplace_back().operation = call.operation;
-            }
             if (call.operation == "DrawIndexed") passes.back().vertexBuffer = call.As<DrawArguments>().vertexBuffers[0];
             if (call.operation != "BindDrawCall") continue;
             const BindDrawCallArguments& bind = call.As<BindDrawCallArguments>();

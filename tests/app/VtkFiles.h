@@ -11,18 +11,8 @@ namespace Korvex::App::test {
 
 inline std::string VtkHeader(const std::string& format, const std::string& dimensions = "2 2 1",
                              std::size_t points = 4) {
-    return "# vtk DataFile Version 3.0\n"
-           "test grid\n" +
-           format +
-           "\n"
-           "DATASET STRUCTURED_POINTS\n"
-           "DIMENSIONS " +
-           dimensions +
-           "\n"
-           "ORIGIN 0 0 0\n"
-           "SPACING 1 1 1\n"
-           "POINT_DATA " +
-           std::to_string(points) + "\n";
+    return "# vtk DataFile Version 3.0\ntest grid\n" + format + "\nDATASET STRUCTURED_POINTS\nDIMENSIONS " + dimensions +
+           "\nORIGIN 0 0 0\nSPACING 1 1 1\nPOINT_DATA " + std::to_string(points) + "\n";
 }
 
 // The text with the first occurrence of line replaced.

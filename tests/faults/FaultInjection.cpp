@@ -8,8 +8,27 @@
 #include <string_view>
 
 namespace Korvex::Rendering::faults {
-
 namespace {
+
+enum class Fault { NullResult, Throw };
+
+// One undisturbed Act(): its operations in call order and the objects alive
+// after it. Checks on the way that nothing is left once the subject is gone.
+struct CleanRun {
+    std::vector<std::string> operations;
+    std::size_t liveAfterAct = 0;
+};
+
+// Acts with call `index` of the clean run misbehaving as `fault` says.
+// Objects made before the fault may outlive it until their owners go (the
+// host's cache keeps the programs, a mesh the gradient a draw installed), so
+// leaks are counted once everything is destroyed; repeating the operation
+// must not leave more objects than the clean run did.
+
+// Whether a fault of this kind means anything for the operation: only calls
+// that answer can answer null, and releases must not throw (a throwing
+// release ends the process by design).
+
 
 // The calls whose answer the library receives.
 constexpr std::array<std::string_view, 10> kAnsweringOperations = {
@@ -47,8 +66,6 @@ std::string ThrownBy(Subject& subject) {
     }
     return {};
 }
-
-}  // namespace
 
 bool Applies(const std::string& operation, Fault fault) {
     if (fault == Fault::Throw) return !IsRelease(operation);
@@ -125,6 +142,8 @@ void RunWithFault(const Scenario& scenario, const CleanRun& clean, std::size_t i
     }
     EXPECT_EQ(device.LiveObjectCount(), 0u) << "objects left alive";
 }
+
+}  // namespace
 
 std::string ScenarioName(const ::testing::TestParamInfo<Scenario>& info) { return info.param.name; }
 

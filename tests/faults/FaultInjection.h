@@ -38,28 +38,6 @@ struct Scenario {
 
 inline void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
 
-enum class Fault { NullResult, Throw };
-
-// One undisturbed Act(): its operations in call order and the objects alive
-// after it. Checks on the way that nothing is left once the subject is gone.
-struct CleanRun {
-    std::vector<std::string> operations;
-    std::size_t liveAfterAct = 0;
-};
-CleanRun RunClean(const Scenario& scenario);
-
-// Acts with call `index` of the clean run misbehaving as `fault` says.
-// Objects made before the fault may outlive it until their owners go (the
-// host's cache keeps the programs, a mesh the gradient a draw installed), so
-// leaks are counted once everything is destroyed; repeating the operation
-// must not leave more objects than the clean run did.
-void RunWithFault(const Scenario& scenario, const CleanRun& clean, std::size_t index, Fault fault);
-
-// Whether a fault of this kind means anything for the operation: only calls
-// that answer can answer null, and releases must not throw (a throwing
-// release ends the process by design).
-bool Applies(const std::string& operation, Fault fault);
-
 // Every scenario, run at every call with either fault.
 class FaultInjectionTest : public ::testing::TestWithParam<Scenario> {};
 

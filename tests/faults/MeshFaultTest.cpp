@@ -3,8 +3,9 @@
 // clipped variants) under device faults.
 
 #include "FaultInjection.h"
-#include "FaultScenes.h"
 #include "meshes/triangle/TriangleGridMesh.h"
+
+#include <MeshScene.h>
 
 #include <functional>
 #include <string>
@@ -13,10 +14,37 @@
 namespace Korvex::Rendering::faults {
 namespace {
 
+using test_support::kUnitBox;
 using test_support::MakeDisplacements;
 using test_support::MakeGeometry;
 using test_support::MakeValues;
 using test_support::PlanesAcrossX;
+
+// Colour, both probes and depth-stencil, 16 x 16; destroyed with the object.
+class Targets {
+public:
+    explicit Targets(RecordingDevice& device) : device_(device) {
+        const auto make = [&](std::uint32_t format, std::uint32_t usage) {
+            return device.CreateImage({16, 16, 0, format, 1, 1, usage});
+        };
+        pass_.targets[kTargetColor] = {1, make(kFormatRgba8Unorm, kImageUsageColorTarget), kFormatRgba8Unorm};
+        for (std::size_t k : {kTargetProbeValue, kTargetProbeDepth})
+            pass_.targets[k] = {1, make(kFormatR32Float, kImageUsageColorTarget), kFormatR32Float};
+        pass_.targets[kTargetDepthStencil] = {1, make(kFormatDepth24Stencil8, kImageUsageDepthStencilTarget),
+                                              kFormatDepth24Stencil8};
+    }
+    Targets(const Targets&) = delete;
+    Targets& operator=(const Targets&) = delete;
+    ~Targets() {
+        for (const RenderTargetRecord& target : pass_.targets) device_.DestroyImage(target.image);
+    }
+
+    const RenderPassDesc& Pass() const { return pass_; }
+
+private:
+    RecordingDevice& device_;
+    RenderPassDesc pass_;
+};
 
 // A mesh among its inputs and targets; act says what the scenario does.
 // Members go in reverse: the mesh, the cache, the inputs, the targets.

@@ -1,11 +1,14 @@
-// Upload behaviour shared by the scalar and the vector grid, on the recording device.
+// The scalar and the vector grid on the recording device: what an upload
+// makes, stages and releases, what it rejects, and the value ranges (the
+// scalar grid lets a NaN take over, the vector grid skips NaN components).
 
-#include "GridCases.h"
 #include "RecordingDevice.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+#include <Korvex/Rendering/Simulation/Simulation.h>
 
+#include <gmock/gmock.h>
+
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -15,6 +18,50 @@ namespace Korvex::Rendering::testing {
 namespace {
 
 using ::testing::ElementsAre;
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+// What GetTexture reports, comparable across both grids.
+struct TextureState {
+    std::uint64_t view;
+    std::vector<float> rangeMin;
+    std::vector<float> rangeMax;
+    std::array<std::size_t, 3> dimensions;
+    friend bool operator==(const TextureState&, const TextureState&) = default;
+};
+
+struct ScalarCase {
+    using Grid = IScalarGrid;
+    using Element = float;
+    static constexpr std::uint32_t kFormat = kFormatR32Float;
+    static constexpr std::size_t kTexelBytes = 4;
+
+    static std::unique_ptr<Grid> Create(IGpu& gpu) { return CreateScalarGrid(gpu); }
+    static Element MakeElement(float v) { return v; }
+    static bool Upload(Grid& grid, std::size_t x, std::size_t y, std::size_t z, const std::vector<Element>& e) {
+        return grid.SetValues(x, y, z, e);
+    }
+    static TextureState State(const Grid& grid) {
+        const ScalarGridTexture t = grid.GetTexture();
+        return {t.view.value, {t.range_min}, {t.range_max}, t.dimensions};
+    }
+};
+
+struct VectorCase {
+    using Grid = IVectorGrid;
+    using Element = Vector3f;
+    static constexpr std::uint32_t kFormat = kFormatRgba32Float;
+    static constexpr std::size_t kTexelBytes = 16;
+
+    static std::unique_ptr<Grid> Create(IGpu& gpu) { return CreateVectorGrid(gpu); }
+    static Element MakeElement(float v) { return {v, -v, v + 0.5f}; }
+    static bool Upload(Grid& grid, std::size_t x, std::size_t y, std::size_t z, const std::vector<Element>& e) {
+        return grid.SetVectors(x, y, z, e);
+    }
+    static TextureState State(const Grid& grid) {
+        const VectorGridTexture t = grid.GetTexture();
+        return {t.view.value, {t.range_min.begin(), t.range_min.end()}, {t.range_max.begin(), t.range_max.end()},
+                t.dimensions};
+    }
+};
 
 constexpr std::uint32_t kGpuUsage = kImageUsageSampled | kImageUsageCopyDestination;
 constexpr std::uint32_t kStagingUsage = kImageUsageCpuWrite | kImageUsageCopySource;
@@ -36,6 +83,12 @@ protected:
     }
     bool Upload(std::size_t x, std::size_t y, std::size_t z) { return Upload(x, y, z, Elements(x * y * z)); }
     TextureState State() const { return Case::State(*grid); }
+    // The recorded calls as "operation arguments".
+    std::vector<std::string> Calls() const {
+        std::vector<std::string> calls;
+        for (const RecordedCall& call : device.Calls()) calls.push_back(call.operation + " " + call.arguments);
+        return calls;
+    }
 
     // The id a recorded CreateImage with this usage returned.
     ImageId CreatedImage(std::uint32_t usage) const {
@@ -98,45 +151,31 @@ TYPED_TEST(GridUploadTest, RejectedUploadsMakeNoCallAndChangeNothing) {
     EXPECT_TRUE(this->Upload(1, 1, 2048)) << "the largest dimension";
 }
 
-TYPED_TEST(GridUploadTest, FirstUploadCreatesImageViewAndStagingInOrder) {
+// The staging image lives only through the upload; a new size releases the
+// old view and image before making new ones.
+TYPED_TEST(GridUploadTest, UploadsThroughAStagingImageAndANewSizeReplacesViewAndImage) {
     ASSERT_TRUE(this->Upload(4, 3, 2));
-    EXPECT_THAT(this->device.OperationNames(), ElementsAre("CreateImage", "CreateImageView", "CreateImage", "MapImage",
-                                                           "UnmapImage", "CopyImage", "DestroyImage"));
     const auto& calls = this->device.Calls();
-    const ImageId image{calls[0].result};
-    const ImageId staging{calls[2].result};
-    const std::string gpu = IdText(image), stage = IdText(staging);
-    EXPECT_EQ(calls[0].arguments, "{4,3,2," + std::to_string(TypeParam::kFormat) + ",1,1,65}") << "sampled copy target";
-    EXPECT_EQ(calls[1].arguments, gpu);
-    EXPECT_EQ(calls[2].arguments, "{4,3,2," + std::to_string(TypeParam::kFormat) + ",1,1,48}") << "written copy source";
-    EXPECT_EQ(calls[3].arguments, stage + ",0," + std::to_string(kMapWrite));
-    EXPECT_EQ(calls[4].arguments, stage + ",0");
-    EXPECT_EQ(calls[5].arguments, stage + "," + gpu);
-    EXPECT_EQ(calls[6].arguments, stage);
-
-    const TextureState state = this->State();
-    EXPECT_EQ(state.view, calls[1].result);
-    EXPECT_THAT(state.dimensions, ElementsAre(4u, 3u, 2u));
-    EXPECT_EQ(this->device.LiveObjectCount(), 2u);
-}
-
-TYPED_TEST(GridUploadTest, NewSizeReleasesOldViewThenOldImageBeforeCreatingNewOnes) {
-    ASSERT_TRUE(this->Upload(2, 2, 2));
-    const ImageId oldImage = this->CreatedImage(kGpuUsage);
-    const ImageViewId oldView = this->CreatedView();
+    const std::string format = std::to_string(TypeParam::kFormat), gpu = IdText(ImageId{calls.at(0).result}),
+                      view = IdText(ImageViewId{calls.at(1).result}), stage = IdText(ImageId{calls.at(2).result});
+    EXPECT_THAT(this->Calls(), ElementsAre("CreateImage {4,3,2," + format + ",1,1,65}", "CreateImageView " + gpu,
+                                           "CreateImage {4,3,2," + format + ",1,1,48}", "MapImage " + stage + ",0," + std::to_string(kMapWrite),
+                                           "UnmapImage " + stage + ",0", "CopyImage " + stage + "," + gpu,
+                                           "DestroyImage " + stage));
     const TextureState snapshot = this->State();
-    this->device.ClearCalls();
+    EXPECT_EQ(IdText(ImageViewId{snapshot.view}), view);
+    EXPECT_THAT(snapshot.dimensions, ElementsAre(4u, 3u, 2u));
+    EXPECT_EQ(this->device.LiveObjectCount(), 2u);
 
+    this->device.ClearCalls();
     ASSERT_TRUE(this->Upload(2, 2, 3));
-    EXPECT_THAT(this->device.OperationNames(),
-                ElementsAre("DestroyImageView", "DestroyImage", "CreateImage", "CreateImageView", "CreateImage",
-                            "MapImage", "UnmapImage", "CopyImage", "DestroyImage"));
-    EXPECT_EQ(this->device.Calls()[0].arguments, IdText(oldView));
-    EXPECT_EQ(this->device.Calls()[1].arguments, IdText(oldImage));
+    const std::vector<std::string> replaced = this->Calls();
+    ASSERT_EQ(replaced.size(), 9u);
+    EXPECT_EQ(std::vector(replaced.begin(), replaced.begin() + 2),
+              (std::vector<std::string>{"DestroyImageView " + view, "DestroyImage " + gpu}));
     EXPECT_EQ(this->State().view, this->CreatedView().value);
-    EXPECT_NE(this->State().view, snapshot.view);
     EXPECT_THAT(this->State().dimensions, ElementsAre(2u, 2u, 3u));
-    EXPECT_THAT(snapshot.dimensions, ElementsAre(2u, 2u, 2u)) << "GetTexture hands out a snapshot";
+    EXPECT_THAT(snapshot.dimensions, ElementsAre(4u, 3u, 2u)) << "GetTexture hands out a snapshot";
     EXPECT_EQ(this->device.LiveObjectCount(), 2u);
 }
 
@@ -154,6 +193,53 @@ TYPED_TEST(GridUploadTest, StagingHoldsEachRowAtItsPitchAndNothingElse) {
         const auto expected = this->ExpectedStaging(elements, x, y, z, rowPitch, slicePitch);
         EXPECT_EQ(this->device.ImageBytes(this->CreatedImage(kStagingUsage)), expected) << "padding " << rowPadding;
         EXPECT_EQ(this->device.ImageBytes(this->CreatedImage(kGpuUsage)), expected) << "copied into the GPU image";
+    }
+}
+
+MATCHER_P(SameFloat, expected, "") {
+    return std::isnan(expected) ? std::isnan(arg) : arg == expected;
+}
+
+TEST(ScalarGridRangeTest, FollowsTheOrderedComparisons) {
+    struct Case {
+        std::vector<float> values;
+        float min, max;
+    };
+    const Case cases[] = {
+        {{3, -1, 7, 7}, -1, 7},
+        {{2.5f, 2.5f, 2.5f, 2.5f}, 2.5f, 2.5f},
+        {{kNaN, 2, 5, 3}, 2, 5},     // the first number replaces a leading NaN
+        {{1, 6, kNaN, 4}, 4, 4},     // a NaN takes over both ends, the next number both
+        {{1, 6, 4, kNaN}, kNaN, kNaN},
+    };
+    RecordingDevice device;
+    auto grid = CreateScalarGrid(device);
+    for (const Case& c : cases) {
+        ASSERT_TRUE(grid->SetValues(4, 1, 1, c.values));
+        const ScalarGridTexture texture = grid->GetTexture();
+        EXPECT_THAT(texture.range_min, SameFloat(c.min)) << ::testing::PrintToString(c.values);
+        EXPECT_THAT(texture.range_max, SameFloat(c.max)) << ::testing::PrintToString(c.values);
+    }
+}
+
+TEST(VectorGridRangeTest, IsPerComponentAndSkipsNaN) {
+    struct Case {
+        std::vector<Vector3f> vectors;
+        std::array<float, 3> min, max;
+    };
+    const Case cases[] = {
+        {{{1, -2, 0}, {-3, 5, 0.5f}}, {-3, -2, 0}, {1, 5, 0.5f}},
+        {{{1, kNaN, 2}, {3, 4, -1}}, {1, 4, -1}, {3, 4, 2}},
+        {{{kNaN, 1, 2}, {-1, 4, kNaN}}, {-1, 1, 2}, {-1, 4, 2}},
+        {{{1, kNaN, 0}, {2, kNaN, 0}}, {1, kLargest, 0}, {2, -kLargest, 0}},
+    };
+    RecordingDevice device;
+    auto grid = CreateVectorGrid(device);
+    for (const Case& c : cases) {
+        ASSERT_TRUE(grid->SetVectors(2, 1, 1, c.vectors));
+        const VectorGridTexture texture = grid->GetTexture();
+        EXPECT_EQ(texture.range_min, c.min);
+        EXPECT_EQ(texture.range_max, c.max);
     }
 }
 

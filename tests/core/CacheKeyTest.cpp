@@ -25,26 +25,17 @@ TEST(HashCombine, MatchesHandComputedValues) {
     EXPECT_EQ(HashCombine(1, 2), 0x5cfa8f1ece719af1ull);
 }
 
-TEST(CacheKeyBuilder, AddHashesTheFieldBytesOnce) {
-    const std::uint64_t seed = Fnv1a64("seed");
-    const std::uint64_t planes = 3;
+// Add folds in each field's FNV-1a, AddRehashed the FNV-1a of that hash; a
+// pipeline key folds in the FNV-1a of the state's hash.
+TEST(CacheKeyBuilder, FoldsFieldHashesInOrder) {
+    const std::uint64_t seed = Fnv1a64("seed"), planes = 3;
     const unsigned char one = 1, zero = 0;
-    const std::uint64_t expected =
-        HashCombine(HashCombine(HashCombine(seed, Fnv1a64(&planes, 8)), Fnv1a64(&one, 1)), Fnv1a64(&zero, 1));
-    EXPECT_EQ(CacheKeyBuilder(seed).Add(planes).Add(true).Add(false).Key(), expected);
-}
-
-TEST(CacheKeyBuilder, AddRehashedHashesTheFieldHashAgain) {
-    const std::uint64_t seed = Fnv1a64("seed");
-    const std::uint64_t planes = 8;
-    const unsigned char one = 1;
+    EXPECT_EQ(CacheKeyBuilder(seed).Add(planes).Add(true).Add(false).Key(),
+              HashCombine(HashCombine(HashCombine(seed, Fnv1a64(&planes, 8)), Fnv1a64(&one, 1)), Fnv1a64(&zero, 1)));
     const std::uint64_t planesHash = Fnv1a64(&planes, 8), flagHash = Fnv1a64(&one, 1);
-    const std::uint64_t expected = HashCombine(HashCombine(seed, Fnv1a64(&planesHash, 8)), Fnv1a64(&flagHash, 8));
-    EXPECT_EQ(CacheKeyBuilder(seed).AddRehashed(planes).AddRehashed(true).Key(), expected);
-}
-
-TEST(PipelineKey, CombinesTheBaseWithFnvOfTheStateHash) {
-    PipelineStateDesc state;
+    EXPECT_EQ(CacheKeyBuilder(seed).AddRehashed(planes).AddRehashed(true).Key(),
+              HashCombine(HashCombine(seed, Fnv1a64(&planesHash, 8)), Fnv1a64(&flagHash, 8)));
+    const PipelineStateDesc state;
     const std::uint64_t stateHash = HashPipelineState(state);
     EXPECT_EQ(PipelineKey(7, state), HashCombine(7, Fnv1a64(&stateHash, 8)));
 }

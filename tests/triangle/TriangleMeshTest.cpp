@@ -1,18 +1,109 @@
 // The triangle mesh on the recording device: its objects, its colour
-// gradient, its technique, and the single pass a draw makes when it does not
-// cap (capping: TriangleCappingTest.cpp).
+// gradient, its technique, the single pass of an uncapped draw, the capped
+// sequence (caps to depth, the stencil count, the caps where the surface
+// encloses them, then the clipped surface), and where a cap lands.
 
-#include "TriangleScene.h"
+#include "core/CacheKey.h"
+#include "meshes/triangle/CapPlacement.h"
+#include "meshes/triangle/TriangleGridMesh.h"
+
+#include <ExpectedKeys.h>
+#include <MeshScene.h>
 
 #include <gmock/gmock.h>
+
+#include <cmath>
+#include <map>
+#include <optional>
 
 namespace Korvex::Rendering::test_support {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::StartsWith;
 using Bytes = std::vector<std::uint8_t>;
-using Float4 = detail::Float4;
+using detail::Float4;
+using detail::Float4x4;
+
+using detail::TriangleConstants;
+
+struct Variant {
+    std::uint64_t planeCount = 0;
+    bool deform = false;
+    bool drawingPlane = false;
+    bool probeValue = false;
+    bool probePosition = false;
+};
+
+// The class seed, then each field hashed twice, in declaration order.
+std::uint64_t ProgramKey(const Variant& v) {
+    std::uint64_t h = Fnv1a("Korvex.Rendering.Simulation-TriangleGridMesh");
+    h = CombineTwiceHashed(h, v.planeCount);
+    h = CombineTwiceHashed(h, v.deform);
+    h = CombineTwiceHashed(h, v.drawingPlane);
+    h = CombineTwiceHashed(h, v.probeValue);
+    return CombineTwiceHashed(h, v.probePosition);
+}
+
+// What one BindDrawCall drew (operation "Draw"), or a clear.
+struct RecordedPass {
+    std::string operation;
+    std::uint64_t programKey = 0;
+    PipelineStateDesc state;
+    DrawCallDesc drawCall;
+    BufferId vertexBuffer;         // of the draw that followed the bind
+    TriangleConstants constants;  // the last upload before the bind
+};
+
+class TriangleScene : public MeshScene {
+protected:
+    void Attach(bool withDisplacements = false) {
+        values = MakeValues(device);
+        displacements = withDisplacements ? MakeDisplacements(device) : nullptr;
+        mesh.SetGeometry(MakeGeometry(device, 3));
+        mesh.SetGrids(values, displacements, kUnitBox);
+        for (auto call = device.Calls().rbegin(); call != device.Calls().rend(); ++call)
+            if (call->operation == "CreateBuffer" && call->As<BufferDesc>().usage == kBufferUsageVertex) {
+                quadVertices = BufferId{call->result};
+                break;
+            }
+    }
+
+    // Drawn with an empty cache, so that every program and pipeline shows.
+    std::vector<RecordedPass> DrawPasses(const RenderPassDesc& pass) {
+        cache = {};
+        Draw(mesh, pass);
+        std::map<std::uint64_t, std::uint64_t> keyOfProgram;
+        for (const auto& [key, program] : cache.programs) keyOfProgram[program.Get().value] = key;
+        std::map<std::uint64_t, PipelineStateDesc> pipelines;
+        std::optional<TriangleConstants> constants;
+        std::vector<RecordedPass> passes;
+        for (const RecordedCall& call : device.Calls()) {
+            if (call.operation == "CreatePipelineState") pipelines[call.result] = call.As<PipelineStateDesc>();
+            if (call.operation == "UpdateBuffer") {
+                constants.emplace();
+                std::memcpy(&*constants, call.As<std::vector<std::uint8_t>>().data(), sizeof *constants);
+            }
+            if (call.operation == "ClearDepthStencil" || call.operation == "ClearDepth")
+                passes.emplace_back().operation = call.operation;
+            if (call.operation == "DrawIndexed") passes.back().vertexBuffer = call.As<DrawArguments>().vertexBuffers[0];
+            if (call.operation != "BindDrawCall") continue;
+            const BindDrawCallArguments& bind = call.As<BindDrawCallArguments>();
+            RecordedPass& drawn = passes.emplace_back();
+            drawn.operation = "Draw";
+            drawn.state = pipelines.at(bind.pipeline.value);
+            drawn.programKey = keyOfProgram.at(drawn.state.program.value);
+            drawn.drawCall = bind.drawCall;
+            drawn.constants = constants.value();
+        }
+        return passes;
+    }
+    std::vector<RecordedPass> DrawPasses() { return DrawPasses(Pass()); }
+
+    TriangleGridMesh mesh{device};
+    std::shared_ptr<IScalarGrid> values;
+    std::shared_ptr<IVectorGrid> displacements;
+    BufferId quadVertices;  // of the cap quad the last Attach built
+};
 
 // count colours: red rising, green falling, blue 51.
 Bytes Colors(std::size_t count) {
@@ -212,6 +303,202 @@ TEST_F(TriangleMeshTest, UncappedDrawIsOnePassOfTheVariantItsStateSelects) {
     EXPECT_EQ(state.cullMode, kCullNone);
     EXPECT_TRUE(state.program.IsNull()) << "the program goes into the pass's own copy";
     EXPECT_EQ(std::memcmp(&drawCall, &drawCallBefore, sizeof drawCall), 0);
+}
+
+// What tells the passes of the sequence apart: a clear, or a draw of a
+// variant and whether it drew the cap quad.
+struct Shape {
+    std::string operation;
+    std::uint64_t programKey = 0;
+    bool onQuad = false;
+    friend bool operator==(const Shape&, const Shape&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const Shape& s) {
+        return out << s.operation << (s.onQuad ? " on the quad" : "") << std::hex << " " << s.programKey;
+    }
+};
+
+const Shape kClearAll{"ClearDepthStencil"};
+const Shape kClearDepth{"ClearDepth"};
+Shape Cap(std::uint64_t otherPlanes, bool probes = false) {
+    return {"Draw", ProgramKey({otherPlanes, false, true, probes, probes}), true};
+}
+Shape Surface(std::uint64_t planes, bool probes = false, bool deform = false) {
+    return {"Draw", ProgramKey({planes, deform, false, probes, probes}), false};
+}
+
+class TriangleCappingTest : public TriangleScene {
+protected:
+    void SetUp() override { Attach(true); }
+
+    std::vector<Shape> Shapes(const std::vector<RecordedPass>& passes) const {
+        std::vector<Shape> shapes;
+        for (const RecordedPass& p : passes) shapes.push_back({p.operation, p.programKey, p.vertexBuffer == quadVertices});
+        return shapes;
+    }
+};
+
+TEST_F(TriangleCappingTest, TwoPlanesDrawCapsCountCapsAgainThenTheClippedSurface) {
+    mesh.SetClipPlanes(PlanesAcrossX(2));
+
+    const std::vector<RecordedPass> passes = DrawPasses();
+
+    EXPECT_THAT(Shapes(passes), ElementsAre(kClearAll, Cap(1), Cap(1), Surface(0), kClearDepth, Cap(1, true),
+                                            Cap(1, true), Surface(2, true)));
+    EXPECT_EQ(device.CountOf("CreateProgram"), 4u);
+    EXPECT_EQ(device.CountOf("CreatePipelineState"), 4u) << "first caps, count, second caps, surface";
+    const std::string targets = IdText(color) + "," + IdText(depthStencil) + ",1";
+    EXPECT_EQ(First("ClearDepthStencil").arguments, targets + ",0");
+    EXPECT_EQ(First("ClearDepth").arguments, targets);
+    for (const RecordedPass& p : passes) {
+        if (p.operation != "Draw") continue;
+        const bool probes = !p.drawCall.targets[kTargetProbeValue].IsNull();
+        EXPECT_EQ(p.drawCall.targets[kTargetProbeDepth].IsNull(), !probes);
+        EXPECT_EQ(p.state.targetFormats[kTargetProbeValue], probes ? kFormatR32Float : 0u);
+        EXPECT_EQ(p.drawCall.targets[kTargetColor], color);
+        EXPECT_EQ(p.drawCall.targets[kTargetDepthStencil], depthStencil);
+    }
+}
+
+// Each cap is clipped by the other planes: its copy of the constants holds
+// them moved down over its own, and the surface passes the mesh's own.
+TEST_F(TriangleCappingTest, EachCapIsClippedByTheOtherPlanes) {
+    constexpr std::size_t kZero = 99;
+    struct Case {
+        std::size_t planeCount, cappedPlane;
+        std::array<std::size_t, 8> slots;  // mesh planes in the copy's slots; kZero: all zero
+    };
+    const Case cases[] = {
+        {3, 1, {0, 2, kZero, kZero, kZero, kZero, kZero, kZero}},
+        {3, 0, {1, 2, kZero, kZero, kZero, kZero, kZero, kZero}},
+        {8, 7, {0, 1, 2, 3, 4, 5, 6, 7}},  // its own plane is past the count
+        {8, 0, {1, 2, 3, 4, 5, 6, 7, 7}},  // the last slot keeps its value
+        {1, 0, {kZero, kZero, kZero, kZero, kZero, kZero, kZero, kZero}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<ClipPlane> planes = PlanesAcrossX(c.planeCount);
+        mesh.SetClipPlanes(planes);
+        const std::vector<RecordedPass> passes = DrawPasses();
+        ASSERT_EQ(passes.size(), 2 * c.planeCount + 4);
+        for (const std::size_t first : {std::size_t{1}, c.planeCount + 3}) {
+            const TriangleConstants& cap = passes[first + c.cappedPlane].constants;
+            for (std::size_t slot = 0; slot < 8; ++slot) {
+                const ClipPlane p = c.slots[slot] == kZero ? ClipPlane{} : planes[c.slots[slot]];
+                EXPECT_EQ(cap.clip_planes[slot], (detail::Float4{p.a, p.b, p.c, p.d}))
+                    << c.planeCount << " planes, cap " << c.cappedPlane << ", slot " << slot;
+            }
+        }
+        for (const std::size_t surface : {c.planeCount + 1, 2 * c.planeCount + 3})
+            EXPECT_EQ(std::memcmp(&passes[surface].constants, &mesh.Constants(), sizeof(TriangleConstants)), 0);
+    }
+}
+
+// Caps need capping on, a plane, and |deformation| below 1e-4.
+TEST_F(TriangleCappingTest, OtherwiseOnePassTakesAllPlanes) {
+    struct Case {
+        const char* name;
+        bool capping;
+        bool vectorGrid;
+        float deformation;
+        std::vector<Shape> shapes;
+    };
+    const std::vector<Shape> capped{kClearAll,  Cap(2),         Cap(2),         Cap(2),        Surface(0),
+                                    kClearDepth, Cap(2, true), Cap(2, true), Cap(2, true), Surface(3, true)};
+    const Case cases[] = {
+        {"capping off", false, true, 0.0f, {Surface(3, true)}},
+        {"deformed", true, true, -0.5f, {Surface(3, true, true)}},
+        {"deformation without a vector grid", true, false, 0.5f, {Surface(3, true)}},
+        {"deformation at the threshold", true, true, 0.0001f, {Surface(3, true)}},
+        {"deformation at minus the threshold", true, true, -0.0001f, {Surface(3, true)}},
+        {"deformation just below the threshold", true, true, 0.0000999f, capped},
+    };
+    for (const Case& c : cases) {
+        Attach(c.vectorGrid);
+        mesh.SetClipPlanes(PlanesAcrossX(3));
+        mesh.SetCapping(c.capping);
+        mesh.SetDeformation(c.deformation);
+        EXPECT_EQ(Shapes(DrawPasses()), c.shapes) << c.name;
+    }
+}
+
+using Vec4 = std::array<float, 4>;
+
+// A column-major float4x4 applied to (x, y, z, w).
+Vec4 Apply(const Float4x4& m, const Vec4& v) {
+    Vec4 out{};
+    for (std::size_t r = 0; r < 4; ++r)
+        for (std::size_t c = 0; c < 4; ++c) out[r] += m[4 * c + r] * v[c];
+    return out;
+}
+
+// The quad's origin lands where the dominant axis through the box centre
+// meets the plane, (0, 0, 1) turns onto the unit normal, and every corner
+// stays in the plane.
+TEST(CapPlacementTest, QuadLiesInThePlaneCentredOnTheDominantAxisThroughTheBoxCentre) {
+    const boundingbox<float, 3> box{{0, 0, 0}, {10, 10, 10}};
+    const struct {
+        const char* name;
+        ClipPlane plane;
+        Vec4 centre, normal;
+    } cases[] = {
+        {"x = 5", {1, 0, 0, -5}, {5, 5, 5, 1}, {1, 0, 0, 0}},
+        {"x = 2 from the other side", {-1, 0, 0, 2}, {2, 5, 5, 1}, {-1, 0, 0, 0}},
+        {"oblique, y dominant", {0.6f, 0.8f, 0, -8}, {5, 6.25f, 5, 1}, {0.6f, 0.8f, 0, 0}},
+        {"z = 2", {0, 0, 1, -2}, {5, 5, 2, 1}, {0, 0, 1, 0}},
+        {"z = 3 facing down", {0, 0, -1, 3}, {5, 5, 3, 1}, {0, 0, -1, 0}},
+        // Only the normal is rescaled: a long normal puts the cap off its plane.
+        {"normal of length 2", {2, 0, 0, -10}, {10, 5, 5, 1}, {1, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TriangleConstants constants;
+        detail::ComputeCapConstants(constants, c.plane, box, {}, {}, {});
+        const Vec4 centre = Apply(constants.unit_plane_matrix, {0, 0, 0, 1});
+        const Vec4 normal = Apply(constants.unit_plane_matrix, {0, 0, 1, 0});
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_NEAR(centre[i], c.centre[i], 1e-5f);
+            EXPECT_NEAR(normal[i], c.normal[i], 1e-6f);
+        }
+        if (c.plane.a == 2) continue;
+        for (const VertexPN& v : detail::CapQuadVertices(box)) {
+            const Vec4 p = Apply(constants.unit_plane_matrix, {v.position[0], v.position[1], 0, 1});
+            EXPECT_NEAR(c.plane.a * p[0] + c.plane.b * p[1] + c.plane.c * p[2] + c.plane.d, 0.0f, 1e-4f);
+        }
+    }
+}
+
+// A square of side four box diagonals, facing -z, in two triangles.
+TEST(CapPlacementTest, QuadSideIsFourBoxDiagonals) {
+    const struct {
+        boundingbox<float, 3> box;
+        float half;
+    } cases[] = {
+        {{{0, 0, 0}, {3, 4, 0}}, 10},      // diagonal 5
+        {{{1, 1, 1}, {3, 4, 7}}, 14},      // diagonal 7 of 2, 3, 6
+        {{{0, 0, 0}, {3e-30f, 4e-30f, 0}}, 1e-29f},  // squares below the float range
+    };
+    for (const auto& c : cases) {
+        const std::array<VertexPN, 6> quad = detail::CapQuadVertices(c.box);
+        const float s = c.half;
+        const float expected[6][2] = {{-s, -s}, {s, s}, {s, -s}, {-s, -s}, {-s, s}, {s, s}};
+        for (std::size_t i = 0; i < quad.size(); ++i) {
+            EXPECT_FLOAT_EQ(quad[i].position[0], expected[i][0]) << s << " vertex " << i;
+            EXPECT_FLOAT_EQ(quad[i].position[1], expected[i][1]) << s << " vertex " << i;
+            EXPECT_EQ(quad[i].position[2], 0.0f);
+            EXPECT_EQ(quad[i].normal[2], -1.0f);
+        }
+    }
+}
+
+// The model-space plane holds the points whose world images the world plane
+// holds: x = 5 in the world is x = 4 in a model moved by (1, 2, 3); a model
+// turned a quarter about z sees the world's y = 1 as its x = 1.
+TEST(CapPlacementTest, WorldPlaneBecomesTheModelPlaneOfTheSamePoints) {
+    KxTransformMatrix model;
+    model.MakeTranslation({1, 2, 3});
+    EXPECT_EQ(detail::PlaneToModel(model, {1, 0, 0, -5}), (Float4{1, 0, 0, -4}));
+    model.MakeRotation({0, 0, 0}, {0, 0, 1}, std::acos(0.0));
+    const Float4 turned = detail::PlaneToModel(model, {0, 1, 0, -1});
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(turned[i], (Float4{1, 0, 0, -1})[i], 1e-6) << i;
 }
 
 }  // namespace

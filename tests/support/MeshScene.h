@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace Korvex::Rendering::test_support {
@@ -56,6 +57,16 @@ inline std::vector<ClipPlane> PlanesAcrossX(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
         planes.push_back({1.0f, static_cast<float>(i), 0.0f, -0.1f * static_cast<float>(i + 1)});
     return planes;
+}
+
+// A draw call's resource slot as view, sampler and stage mask, compared whole.
+using Binding = std::tuple<std::uint64_t, std::uint64_t, std::uint32_t>;
+inline Binding Bound(ImageViewId view, SamplerId sampler, std::uint32_t stageMask) {
+    return {std::uint64_t{view.value}, std::uint64_t{sampler.value}, stageMask};
+}
+inline Binding BindingOf(const DrawCallDesc& drawCall, std::size_t slot) {
+    const auto& r = drawCall.resources[slot];
+    return Bound(r.view, r.sampler, r.stageMask);
 }
 
 class MeshScene : public ::testing::Test {

@@ -11,7 +11,6 @@
 #include <png.h>
 
 #include <cmath>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <regex>
@@ -106,28 +105,23 @@ std::optional<Probe> PrintedProbe(const std::string& out) {
     return Probe{std::stod(match[1]), std::stod(match[2])};
 }
 
+// The picture's RGBA bytes, top row first; empty when it cannot be read.
 struct Picture {
     std::uint32_t width = 0, height = 0;
-    std::vector<std::uint8_t> rgba;  // top row first
-
-    const std::uint8_t* At(std::uint32_t x, std::uint32_t y) const { return &rgba[4 * (y * width + x)]; }
+    std::vector<std::uint8_t> rgba;
     bool IsBackground(std::uint32_t x, std::uint32_t y) const {
-        const std::uint8_t* p = At(x, y);
-        return p[0] == 255 && p[1] == 255 && p[2] == 255;
+        const std::size_t i = 4 * (std::size_t{y} * width + x);
+        return rgba[i] == 255 && rgba[i + 1] == 255 && rgba[i + 2] == 255;
     }
 };
 
 Picture ReadPng(const std::string& path) {
-    png_image image;
-    std::memset(&image, 0, sizeof(image));
+    png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    Picture picture;
-    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return picture;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return {};
     image.format = PNG_FORMAT_RGBA;
-    picture.rgba.resize(PNG_IMAGE_SIZE(image));
+    Picture picture{image.width, image.height, std::vector<std::uint8_t>(PNG_IMAGE_SIZE(image))};
     if (png_image_finish_read(&image, nullptr, picture.rgba.data(), 0, nullptr) == 0) return {};
-    picture.width = image.width;
-    picture.height = image.height;
     return picture;
 }
 

@@ -70,25 +70,9 @@ public:
     std::vector<DrawWithStateCall> drawWithStateCalls;
 };
 
-// Appends its name to a log when destroyed.
-class ReleaseLogger {
+class FakeGeometry final : public IGeometry {
 public:
-    ReleaseLogger(std::vector<std::string>* log, std::string name) : log_(log), name_(std::move(name)) {}
-    ReleaseLogger(const ReleaseLogger&) = delete;
-    ~ReleaseLogger() {
-        if (log_ != nullptr) log_->push_back(name_);
-    }
-
-private:
-    std::vector<std::string>* log_;
-    std::string name_;
-};
-
-class FakeGeometry final : public IGeometry, ReleaseLogger {
-public:
-    explicit FakeGeometry(const boundingbox<float, 3>& box, std::vector<std::string>* log = nullptr,
-                          std::string name = "geometry")
-        : ReleaseLogger(log, std::move(name)), box_(box) {}
+    explicit FakeGeometry(const boundingbox<float, 3>& box) : box_(box) {}
     const char* GetName() const override { return "fake"; }
     void SetName(const char*) override {}
     boundingbox<float, 3> GetBoundingBox() const override { return box_; }
@@ -101,25 +85,26 @@ private:
     boundingbox<float, 3> box_;
 };
 
-class FakeScalarGrid final : public IScalarGrid, ReleaseLogger {
-public:
-    explicit FakeScalarGrid(std::vector<std::string>* log = nullptr) : ReleaseLogger(log, "scalar grid") {}
+struct FakeScalarGrid final : IScalarGrid {
     bool SetValues(std::size_t, std::size_t, std::size_t, array_view<const float>) override { return false; }
     ScalarGridTexture GetTexture() const override { return {}; }
 };
 
-class FakeVectorGrid final : public IVectorGrid, ReleaseLogger {
-public:
-    FakeVectorGrid(std::array<float, 3> rangeMin, std::array<float, 3> rangeMax,
-                   std::vector<std::string>* log = nullptr)
-        : ReleaseLogger(log, "vector grid"), rangeMin_(rangeMin), rangeMax_(rangeMax) {}
+struct FakeVectorGrid final : IVectorGrid {
+    FakeVectorGrid(std::array<float, 3> low, std::array<float, 3> high) : rangeMin(low), rangeMax(high) {}
     bool SetVectors(std::size_t, std::size_t, std::size_t, array_view<const Vector3f>) override { return false; }
-    VectorGridTexture GetTexture() const override { return {ImageViewId::Null(), rangeMin_, rangeMax_, {1, 1, 1}}; }
-
-private:
-    std::array<float, 3> rangeMin_;
-    std::array<float, 3> rangeMax_;
+    VectorGridTexture GetTexture() const override { return {ImageViewId::Null(), rangeMin, rangeMax, {1, 1, 1}}; }
+    std::array<float, 3> rangeMin, rangeMax;
 };
+
+// A shared object that appends name to log when it is destroyed.
+template <class T>
+std::shared_ptr<T> Logged(std::unique_ptr<T> object, std::vector<std::string>& log, std::string name) {
+    return {object.release(), [&log, name](T* released) {
+                log.push_back(name);
+                delete released;
+            }};
+}
 
 }  // namespace Korvex::Rendering::testing_support
 
@@ -269,10 +254,11 @@ TEST(MeshFrameRelease, ReplacedGeometryGoesAtOnceTheRestVectorGridFirst) {
     std::vector<std::string> log;
     {
         TestMesh mesh(device);
-        mesh.SetGeometry(std::make_shared<FakeGeometry>(Box{}, &log, "replaced geometry"));
-        mesh.SetGeometry(std::make_shared<FakeGeometry>(Box{}, &log));
-        mesh.AttachGrids(std::make_shared<FakeScalarGrid>(&log),
-                         std::make_shared<FakeVectorGrid>(std::array{0.f, 0.f, 0.f}, std::array{0.f, 0.f, 0.f}, &log),
+        mesh.SetGeometry(Logged(std::make_unique<FakeGeometry>(Box{}), log, "replaced geometry"));
+        mesh.SetGeometry(Logged(std::make_unique<FakeGeometry>(Box{}), log, "geometry"));
+        mesh.AttachGrids(Logged(std::make_unique<FakeScalarGrid>(), log, "scalar grid"),
+                         Logged(std::make_unique<FakeVectorGrid>(std::array{0.f, 0.f, 0.f}, std::array{0.f, 0.f, 0.f}),
+                                log, "vector grid"),
                          Box{});
         EXPECT_THAT(log, ElementsAre("replaced geometry"));
     }

@@ -1,8 +1,7 @@
 // The host's frame: a pass per technique, drawn capped first and transparent
 // last, its PNG output and the release of everything it made.
 
-#include "GlTestSupport.h"
-
+#include <GlDevice.h>
 #include <OffscreenFrame.h>
 #include <RenderPasses.h>
 
@@ -65,8 +64,25 @@ private:
     std::vector<std::string>& log_;
 };
 
-class FrameTest : public GlDeviceTest {
+constexpr std::uint32_t kTargetSize = 64;
+using Rgba = std::array<std::uint8_t, 4>;
+
+// Every test ends with no device object left alive and no GL debug message.
+class FrameTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        std::string error;
+        device_ = GlDevice::Create(&error);
+        ASSERT_NE(device_, nullptr) << error;
+    }
+    ~FrameTest() override {
+        if (device_ == nullptr) return;
+        EXPECT_EQ(device_->LiveObjectCount(), 0u) << "objects left alive";
+        for (const std::string& message : device_->Diagnostics())
+            EXPECT_EQ(message.find("GL debug output"), std::string::npos) << message;
+    }
+    GlDevice& Device() { return *device_; }
+
     std::unique_ptr<OffscreenFrame> MakeFrame(std::uint32_t width = kTargetSize) {
         std::string error;
         std::unique_ptr<OffscreenFrame> frame =
@@ -74,6 +90,8 @@ protected:
         EXPECT_NE(frame, nullptr) << error;
         return frame;
     }
+
+    std::unique_ptr<GlDevice> device_;
 };
 
 // A capped mesh clears depth and stencil first, so it must not come after
@@ -116,7 +134,11 @@ TEST_F(FrameTest, PngHasTheTopRowFirst) {
 
 TEST_F(FrameTest, ReleasesItsTargetsAndCacheAndAFailedOneLeavesNothing) {
     auto frame = MakeFrame();
-    frame->Cache().programs[1] = QuadProgram();
+    ShaderStageSources sources;
+    sources.stages = {"void main() { $Position$ = float4(0.0, 0.0, 0.0, 1.0); }\n", "", "", "",
+                      "[out float4 c : 0]\nvoid main() { $c$ = float4(1.0, 1.0, 1.0, 1.0); }\n"};
+    frame->Cache().programs[1] = GpuHandle<ProgramTag>(Device(), Device().CreateProgram(sources));
+    ASSERT_FALSE(frame->Cache().programs[1].IsNull()) << Device().LastProgramLog();
     EXPECT_EQ(Device().LiveObjectCount(), 5u) << "four targets and a program in the frame's cache";
     frame.reset();
     EXPECT_EQ(Device().LiveObjectCount(), 0u);

@@ -31,7 +31,7 @@ constexpr std::size_t kGridSamples = 25;
 
 double Field(const Vec3& p) { return p[0] + 0.5 * p[2]; }
 Vec3 Minus(const Vec3& a, const Vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-double Length(const Vec3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]); }
+double Length(const Vec3& a) { return std::hypot(a[0], a[1], a[2]); }
 Vec3 Normalize(const Vec3& a) { return {a[0] / Length(a), a[1] / Length(a), a[2] / Length(a)}; }
 Vec3 Cross(const Vec3& a, const Vec3& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
@@ -110,16 +110,8 @@ protected:
         mesh_->SetGrids(values_, nullptr, box);
         mesh_->SetBrightness(1.0f);  // full colour whatever the normal
         mesh_->SetValueRange(-1.5f, 1.5f);
-        Look({0, 0, 1});
-    }
-
-    // Orthographic, looking at the origin from 5 units along direction.
-    void Look(const Vec3& direction) {
-        const Vec3 d = Normalize(direction);
-        eye_ = {5 * d[0], 5 * d[1], 5 * d[2]};
-        right_ = Normalize(Cross({-d[0], -d[1], -d[2]}, {0, 1, 0}));
-        up_ = Cross(right_, {-d[0], -d[1], -d[2]});
-        view_ = MakeLookAt({eye_[0], eye_[1], eye_[2]}, {0, 0, 0}, {0, 1, 0});
+        // Orthographic, looking down -z at the origin from (0, 0, 5).
+        view_ = MakeLookAt({0, 0, 5}, {0, 0, 0}, {0, 1, 0});
         projection_ = MakeOrthographic(-kHalfView, kHalfView, -kHalfView, kHalfView, 1, 9);
     }
 
@@ -139,11 +131,9 @@ protected:
                     continue;
                 }
                 const double xv = ((x + 0.5) / kSize * 2 - 1) * kHalfView, yv = ((y + 0.5) / kSize * 2 - 1) * kHalfView;
-                const double along = 5.0 - (1.0 + depths[i] * 8.0);  // from the origin's plane towards the eye
-                Vec3 point;
-                for (std::size_t k = 0; k < 3; ++k) point[k] = xv * right_[k] + yv * up_[k] + along * eye_[k] / 5;
+                // z from the depth: 0 at the near plane (z = 4), 1 at the far one (z = -4).
                 drawn_[i] = true;
-                pixels.push_back({x, y, color, values[i], point});
+                pixels.push_back({x, y, color, values[i], {xv, yv, 4.0 - depths[i] * 8.0}});
             }
         return pixels;
     }
@@ -170,7 +160,6 @@ protected:
 
     std::shared_ptr<IGeometry> geometry_;
     std::shared_ptr<IScalarGrid> values_;
-    Vec3 eye_, right_, up_;
     std::vector<std::uint8_t> gradient_ = GetRgbaColorMap(ColorMaps::Viridis);
     std::vector<bool> drawn_;
 };

@@ -105,12 +105,6 @@ TEST(GridGeometryTest, EdgesAreTheCellEdgesOnTheBoundaryEachOnce) {
     for (const VertexPN& vertex : lines) EXPECT_EQ(vertex.normal[0] * vertex.normal[0], 0.0f);
 }
 
-TEST(GridGeometryTest, VoxelIndexPacksTenTenAndTwelveBits) {
-    EXPECT_EQ(PackVoxel(0, 0, 0), 0u);
-    EXPECT_EQ(PackVoxel(1, 2, 3), 1u + 2u * 1024 + 3u * 1048576);
-    EXPECT_EQ(PackVoxel(1023, 1023, 4095), 0xFFFFFFFFu);
-}
-
 TEST(GridGeometryTest, VoxelsAreTheCellsWhoseMeanLiesInTheRange) {
     // Values equal the sample's x index: cell means are 0.5, 1.5, 2.5 along x.
     const GridLayout layout{{4, 3, 2}, {0, 0, 0}, {1, 1, 1}};

@@ -29,9 +29,8 @@ class AppRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               (std::string("korvex-render-") + info->test_suite_name() + "-" + info->name() + "-" +
-                std::to_string(getpid()));
+        dir_ = std::filesystem::temp_directory_path() / (std::string("korvex-render-") + info->test_suite_name() +
+                                                          "-" + info->name() + "-" + std::to_string(getpid()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
@@ -44,7 +43,6 @@ protected:
     }
 
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
     void WriteFile(const std::string& name, const std::string& bytes) const {
         std::ofstream(dir_ / name, std::ios::binary) << bytes;
     }
@@ -61,22 +59,17 @@ protected:
     AppRun Run(const std::vector<std::string>& args) const {
         std::string command = "cd '" + dir_.string() + "' && '" KORVEX_RENDER_PATH "'";
         for (const std::string& arg : args) command += " '" + arg + "'";
-        command += " >stdout.txt 2>stderr.txt";
-        const int result = std::system(command.c_str());
-        AppRun run;
-        run.status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-        run.out = Slurp("stdout.txt");
-        run.err = Slurp("stderr.txt");
-        std::filesystem::remove(dir_ / "stdout.txt");
-        std::filesystem::remove(dir_ / "stderr.txt");
+        const int result = std::system((command + " >stdout.txt 2>stderr.txt").c_str());
+        AppRun run{WIFEXITED(result) ? WEXITSTATUS(result) : -1, Take("stdout.txt"), Take("stderr.txt")};
         return run;
     }
 
 private:
-    std::string Slurp(const std::string& name) const {
-        std::ifstream file(dir_ / name, std::ios::binary);
+    // The file's bytes; the file goes.
+    std::string Take(const std::string& name) const {
         std::ostringstream text;
-        text << file.rdbuf();
+        text << std::ifstream(dir_ / name, std::ios::binary).rdbuf();
+        std::filesystem::remove(dir_ / name);
         return text.str();
     }
 

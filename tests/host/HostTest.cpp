@@ -118,12 +118,11 @@ TEST(KxTransformMatrixTest, MakeRotationTurnsRightHandedAboutItsPoint) {
 
 TEST(NormalMatrixTest, IsTheInverseTransposeOfTheLinearPart) {
     const double c = std::cos(0.4), s = std::sin(0.4);
-    struct Case {
+    const struct Case {
         std::string name;
         KxTransformMatrix matrix;
         std::array<double, 16> expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"non-uniform scale",
          KxTransformMatrix({2, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 1}),
          {0.5, 0, 0, 0, 0, 0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1}},
@@ -164,13 +163,12 @@ void ExpectBoxNear(const Box& actual, const Box& expected) {
 
 TEST(TransformTest, EnclosesTheTransformedCorners) {
     const float r2 = static_cast<float>(std::sqrt(2.0));
-    struct Case {
+    const struct Case {
         std::string name;
         Box box;
         KxTransformMatrix matrix;
         Box expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"identity", Box({0, 1, 2}, {3, 4, 5}), KxTransformMatrix(), Box({0, 1, 2}, {3, 4, 5})},
         {"translation", Box({0, 1, 2}, {3, 4, 5}), Translation({1, -1, 10}), Box({1, 0, 12}, {4, 3, 15})},
         // (x, y, z) -> (10 - y, x, z)

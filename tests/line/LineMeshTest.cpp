@@ -49,12 +49,11 @@ protected:
 };
 
 TEST_F(LineMeshTest, ColourReachesTheUploadedBlock) {
-    struct Case {
+    const struct Case {
         const char* name;
         std::vector<std::uint8_t> rgba;
         std::array<float, 4> color;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"default", {}, {0.7f, 0.7f, 0.7f, 1.0f}},
         {"bytes over 255", {255, 0, 128, 255}, {1.0f, 0.0f, 0.50196081f, 1.0f}},
         {"the first four bytes", {51, 102, 153, 204, 255}, {0.2f, 0.4f, 0.6f, 0.8f}},
@@ -106,15 +105,14 @@ TEST_F(LineMeshTest, DrawsOnceGeometryAndValuesAreAttachedAndReusesWhatItMade) {
 }
 
 TEST_F(LineMeshTest, EachDrawAsksForTheVariantItsStateSelects) {
-    struct Case {
+    const struct Case {
         const char* name;
         bool displacements;
         float deformation;
         bool probeValue, probeDepth;
         std::size_t planes;
         bool deform;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"plain", false, 0.0f, true, true, 0, false},
         {"deformation without vector grid", false, 1.0f, true, true, 0, false},
         {"deformation at the threshold", true, 0.0001f, true, true, 0, false},
@@ -166,14 +164,13 @@ TEST_F(LineMeshTest, EachDrawAsksForTheVariantItsStateSelects) {
 // edge of the box, each axis divided by the larger of both grids' sizes.
 TEST_F(LineMeshTest, EachDrawUploadsPixelSizeAndCellSize) {
     constexpr float kInfinity = std::numeric_limits<float>::infinity();
-    struct Case {
+    const struct Case {
         Box box;
         Dimensions values;
         std::optional<Dimensions> displacements;
         bool depthTarget;
         std::array<float, 4> expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {Box({0, 0, 0}, {2, 3, 4}), {4, 5, 6}, std::nullopt, true, {1 / 32.0f, 1 / 16.0f, 0.5f, 0}},
         {Box({0, 0, 0}, {2, 3, 4}), {4, 5, 6}, Dimensions{8, 2, 2}, true, {1 / 32.0f, 1 / 16.0f, 0.25f, 0}},
         {Box({0, 0, 0}, {8, 1, 8}), {4, 5, 6}, std::nullopt, true, {1 / 32.0f, 1 / 16.0f, 0.2f, 0}},

@@ -48,14 +48,10 @@ protected:
             for (const std::string& message : device_->Diagnostics()) ADD_FAILURE() << message;
     }
 
-    // A new frame of kSize pixels, cleared to background.
+    // A new frame of kSize pixels with probes, cleared to background.
     void MakeFrame(const std::array<float, 4>& background) {
-        FrameDesc desc;
-        desc.width = kSize;
-        desc.height = kSize;
-        desc.background = background;
         std::string error;
-        frame_ = OffscreenFrame::Create(*device_, desc, &error);
+        frame_ = OffscreenFrame::Create(*device_, {kSize, kSize, true, background}, &error);
         ASSERT_NE(frame_, nullptr) << error;
     }
 
@@ -75,8 +71,8 @@ protected:
         const KxTransformMatrix m = projection_ * view_;
         std::array<double, 4> clip;
         for (int r = 0; r < 4; ++r)
-            clip[std::size_t(r)] = m.GetElement(r, 0, false) * p[0] + m.GetElement(r, 1, false) * p[1] +
-                                   m.GetElement(r, 2, false) * p[2] + m.GetElement(r, 3, false);
+            clip[std::size_t(r)] = m.GetElement(r, 3, false) + m.GetElement(r, 0, false) * p[0] +
+                                   m.GetElement(r, 1, false) * p[1] + m.GetElement(r, 2, false) * p[2];
         return clip;
     }
     // z/w of a world point: what the probe depth holds where it is drawn.

@@ -117,14 +117,13 @@ Bytes Colors(std::size_t count) {
 using TriangleMeshTest = TriangleScene;
 
 TEST_F(TriangleMeshTest, TechniqueFollowsCappingDeformationPlanesAndAlpha) {
-    struct Case {
+    const struct Case {
         const char* name;
         bool capping;
         float deformation, alpha;
         std::size_t planes;
         const char* technique;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"capped", true, 0.0f, 1.0f, 1, "CappedSimulationTechnique"},
         {"capped even when transparent", true, 0.0f, 0.5f, 8, "CappedSimulationTechnique"},
         {"capped with negative zero deformation", true, -0.0f, 1.0f, 2, "CappedSimulationTechnique"},
@@ -224,15 +223,14 @@ TEST_F(TriangleMeshTest, DrawsOnceGeometryAndValuesAreAttachedInstallingViridisF
 // Without caps a draw is one pass with every plane: both faces, the
 // variant's program, constants to the stages that read them, the textures.
 TEST_F(TriangleMeshTest, UncappedDrawIsOnePassOfTheVariantItsStateSelects) {
-    struct Case {
+    const struct Case {
         const char* name;
         std::size_t planes;
         bool capping, vectorGrid;
         float deformation;
         bool probes;
         Variant variant;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"plain", 0, true, false, 0.0f, false, {0, false, false, false, false}},
         {"probes", 0, true, false, 0.0f, true, {0, false, false, true, true}},
         {"clipped, capping off", 5, false, true, 0.0f, false, {5, false, false, false, false}},
@@ -336,11 +334,10 @@ TEST_F(TriangleCappingTest, TwoPlanesDrawCapsCountCapsAgainThenTheClippedSurface
 // them moved down over its own, and the surface passes the mesh's own.
 TEST_F(TriangleCappingTest, EachCapIsClippedByTheOtherPlanes) {
     constexpr std::size_t kZero = 99;
-    struct Case {
+    const struct Case {
         std::size_t planeCount, cappedPlane;
         std::array<std::size_t, 8> slots;  // mesh planes in the copy's slots; kZero: all zero
-    };
-    const Case cases[] = {
+    } cases[] = {
         {3, 1, {0, 2, kZero, kZero, kZero, kZero, kZero, kZero}},
         {3, 0, {1, 2, kZero, kZero, kZero, kZero, kZero, kZero}},
         {8, 7, {0, 1, 2, 3, 4, 5, 6, 7}},  // its own plane is past the count

@@ -94,11 +94,6 @@ TEST_F(VoxelMeshTest, SettersLeaveTheirStateInTheBlock) {
     EXPECT_EQ(c.brightness, 1.25f);
     EXPECT_THAT(c.wireframe_color, ElementsAre(0.25f, 2.0f, -1.0f, 0.5f));
     EXPECT_TRUE(device.Calls().empty()) << "no GPU call";
-
-    mesh->SetColorMap(Bytes{1, 2, 3, 4, 9, 9, 9, 9, 5, 6, 7, 8});
-    EXPECT_EQ(mesh->GradientWidth(), 3u);
-    EXPECT_THAT(c.underflow_color, ElementsAre(1 / 255.0f, 2 / 255.0f, 3 / 255.0f, 4 / 255.0f));
-    EXPECT_THAT(c.overflow_color, ElementsAre(5 / 255.0f, 6 / 255.0f, 7 / 255.0f, 8 / 255.0f));
 }
 
 // min_value and max_value fall on the centres of the end texels: the
@@ -107,12 +102,11 @@ TEST_F(VoxelMeshTest, SettersLeaveTheirStateInTheBlock) {
 // row differs in its last bits from a difference taken in double, and from
 // single precision throughout.
 TEST_F(VoxelMeshTest, SamplingRangeIsDerivedExactlyWhicheverSetterComesLast) {
-    struct Case {
+    const struct Case {
         std::size_t colors;
         float minValue, maxValue;
         float minSample, range;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {256, -0.3f, 100000.7f, -0x1.88c2c2p+7f, 0x1.88292ap+16f},
         {256, 0.0f, 1.0f, -0x1.010102p-9f, 0x1.010102p+0f},
         {2, -1.0f, 3.0f, -3.0f, 8.0f},
@@ -171,15 +165,14 @@ TEST_F(VoxelMeshTest, DrawsOnceVoxelsAndValuesAreThereInstallingViridisFirst) {
 }
 
 TEST_F(VoxelMeshTest, EachDrawAsksForTheVariantItsStateSelects) {
-    struct Case {
+    const struct Case {
         const char* name;
         bool vectorGrid;
         float deformation;
         bool probeValue, probeDepth;
         std::size_t planes;
         bool wireframe, deform;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"plain", false, 0.0f, false, false, 0, false, false},
         {"deformation without vector grid", false, 1.0f, false, false, 0, false, false},
         {"deformation at the threshold", true, 0.0001f, false, false, 0, false, false},

@@ -13,8 +13,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstring>
-
 namespace {
 
 using namespace Korvex::Rendering;

@@ -8,7 +8,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>

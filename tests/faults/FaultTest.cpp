@@ -10,13 +10,9 @@
 #include <MeshScene.h>
 
 #include <algorithm>
-#include <array>
 #include <exception>
 #include <functional>
 #include <limits>
-#include <string>
-#include <string_view>
-#include <tuple>
 #include <utility>
 
 namespace Korvex::Rendering::faults {
@@ -41,8 +37,6 @@ public:
         pass_.targets[kTargetDepthStencil] = {1, make(kFormatDepth24Stencil8, kImageUsageDepthStencilTarget),
                                               kFormatDepth24Stencil8};
     }
-    Targets(const Targets&) = delete;
-    Targets& operator=(const Targets&) = delete;
     ~Targets() {
         for (const RenderTargetRecord& target : pass_.targets) device_.DestroyImage(target.image);
     }
@@ -112,7 +106,14 @@ ITriangleGridMesh& AttachedTriangles(Subject& s) {
 
 std::vector<Scenario> MeshScenarios() {
     return {
-        Make("LineConstruction", [](Subject& s) { s.act = [](Subject& m) { m.mesh = CreateLineGridMesh(m.device); }; }),
+        Make("Construction",
+             [](Subject& s) {
+                 s.act = [](Subject& m) {
+                     m.mesh = CreateLineGridMesh(m.device);
+                     m.mesh = CreateTriangleGridMesh(m.device);
+                     m.mesh = CreateVoxelGridMesh(m.device);
+                 };
+             }),
         Make("LineDeformedClippedDraw",
              [](Subject& s) {
                  ILineGridMesh& mesh = Created(s, CreateLineGridMesh(s.device));
@@ -121,8 +122,6 @@ std::vector<Scenario> MeshScenarios() {
                  mesh.SetDeformation(1.0f);
                  mesh.SetClipPlanes(PlanesAcrossX(2));
              }),
-        Make("TriangleConstruction",
-             [](Subject& s) { s.act = [](Subject& m) { m.mesh = CreateTriangleGridMesh(m.device); }; }),
         // The cap quad is built before anything is replaced.
         Make("TriangleSetGrids",
              [](Subject& s) {
@@ -134,21 +133,8 @@ std::vector<Scenario> MeshScenarios() {
                      EXPECT_EQ(As<TriangleGridMesh>(m).Constants().corner_max[0], 1.0f) << "the old box stays";
                  };
              }),
-        Make("TriangleSetColorMap",
-             [](Subject& s) {
-                 Created(s, CreateTriangleGridMesh(s.device)).SetColorMap(kThreeColors);
-                 s.act = [](Subject& m) { As<ITriangleGridMesh>(m).SetColorMap(kThreeColors); };
-             }),
         // No colour map given: the first draw installs the default gradient.
         Make("TriangleCappedFirstDraw", [](Subject& s) { AttachedTriangles(s).SetClipPlanes(PlanesAcrossX(2)); }),
-        Make("TriangleDeformedClippedFirstDraw",
-             [](Subject& s) {
-                 ITriangleGridMesh& mesh = AttachedTriangles(s);
-                 mesh.SetDeformation(1.0f);
-                 mesh.SetClipPlanes(PlanesAcrossX(2));
-             }),
-        Make("VoxelConstruction",
-             [](Subject& s) { s.act = [](Subject& m) { m.mesh = CreateVoxelGridMesh(m.device); }; }),
         // A list and a gradient replacing earlier ones.
         Make("VoxelSetVoxelsAndColorMap",
              [](Subject& s) {

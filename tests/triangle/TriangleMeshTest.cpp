@@ -251,10 +251,10 @@ TEST_F(TriangleMeshTest, UncappedDrawIsOnePassOfTheVariantItsStateSelects) {
         const RecordedPass& p = passes[0];
         const bool deform = c.variant.deform;
         EXPECT_EQ(p.programKey, ProgramKey(c.variant));
-        EXPECT_EQ(p.state.topology, deform ? kTopologyPatch3 : kTopologyTriangleList);
-        EXPECT_EQ(p.state.cullMode, kCullNone);
-        EXPECT_EQ(p.state.targetFormats[kTargetProbeValue], c.probes ? kFormatR32Float : 0u);
-        EXPECT_EQ(p.state.targetFormats[kTargetProbeDepth], c.probes ? kFormatR32Float : 0u);
+        const std::uint32_t probeFormat = c.probes ? kFormatR32Float : 0u;
+        EXPECT_EQ(std::tuple(p.state.topology, p.state.cullMode, p.state.targetFormats[kTargetProbeValue],
+                             p.state.targetFormats[kTargetProbeDepth]),
+                  std::tuple(deform ? kTopologyPatch3 : kTopologyTriangleList, kCullNone, probeFormat, probeFormat));
         const DrawCallDesc& d = p.drawCall;
         EXPECT_EQ(d.constantBuffers[0].stageMask, deform ? 23u : 17u);
         EXPECT_EQ(BindingOf(d, 1), deform ? Bound(displacements->GetTexture().view, sampler, 4) : Bound({}, {}, 0));

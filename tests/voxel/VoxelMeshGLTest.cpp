@@ -10,14 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace Korvex::Rendering {
 namespace {

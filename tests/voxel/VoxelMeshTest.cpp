@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace Korvex::Rendering::test_support {
 namespace {
@@ -195,17 +196,17 @@ TEST_F(VoxelMeshTest, EachDrawAsksForTheVariantItsStateSelects) {
         ASSERT_EQ(cache.programs.size(), 1u);
         EXPECT_EQ(cache.programs.begin()->first, ProgramKey(c.deform, c.probeValue, c.probeDepth, c.planes, c.wireframe));
         const PipelineStateDesc& state = First("CreatePipelineState").As<PipelineStateDesc>();
-        EXPECT_EQ(state.topology, kTopologyPoints);
-        EXPECT_EQ(state.cullMode, kCullBack);
-        EXPECT_EQ(state.targetFormats[kTargetProbeValue], c.probeValue ? kFormatR32Float : 0u);
-        EXPECT_EQ(state.targetFormats[kTargetProbeDepth], c.probeDepth ? kFormatR32Float : 0u);
+        EXPECT_EQ(std::tuple(state.topology, state.cullMode, state.targetFormats[kTargetProbeValue],
+                             state.targetFormats[kTargetProbeDepth]),
+                  std::tuple(kTopologyPoints, kCullBack, c.probeValue ? kFormatR32Float : 0u,
+                             c.probeDepth ? kFormatR32Float : 0u));
         // Seeded by the class: the state's hash covers the program.
         const std::uint64_t stateHash = detail::HashPipelineState(state);
         EXPECT_EQ(cache.pipelineStates.begin()->first, Combine(Seed(), Fnv1a(&stateHash, sizeof stateHash)));
 
         const DrawCallDesc& call = First("BindDrawCall").As<BindDrawCallArguments>().drawCall;
-        EXPECT_EQ(call.constantBuffers[0].buffer, constantBuffer);
-        EXPECT_EQ(call.constantBuffers[0].stageMask, 25u) << "vertex, geometry and pixel";
+        EXPECT_EQ(std::pair(call.constantBuffers[0].buffer, call.constantBuffers[0].stageMask),
+                  std::pair(constantBuffer, 25u)) << "vertex, geometry and pixel";
         EXPECT_EQ(BindingOf(call, 0), Bound(voxelView, SamplerId::Null(), 1));
         EXPECT_EQ(BindingOf(call, 1), c.deform ? Bound(displacements->GetTexture().view, sampler, 1) : Bound({}, {}, 0));
         EXPECT_EQ(BindingOf(call, 2), Bound(values->GetTexture().view, sampler, 16));

@@ -1,14 +1,15 @@
 #pragma once
 
 // What the fuzz targets share: a check that stops the run with a message,
-// and blocks of exactly the requested size, so that AddressSanitizer sees a
-// read one element past a view.
+// and blocks of exactly the requested size.
 
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #define KORVEX_FUZZ_CHECK(condition)                                                          \
     do {                                                                                      \
@@ -20,23 +21,13 @@
 
 namespace Korvex::Rendering::fuzz {
 
-// count elements on the heap and nothing more; the first bytes come from
-// source (the rest stay zero).
+// count elements on the heap and nothing more, so that AddressSanitizer
+// sees a read one element past a view; the first bytes come from source.
 template <class T>
-class ExactBlock {
-public:
-    ExactBlock(std::size_t count, const void* source, std::size_t sourceBytes)
-        : elements_(new T[count]()), count_(count) {
-        const std::size_t bytes = sourceBytes < count * sizeof(T) ? sourceBytes : count * sizeof(T);
-        if (bytes != 0) std::memcpy(elements_.get(), source, bytes);
-    }
-
-    T* data() const { return elements_.get(); }
-    std::size_t size() const { return count_; }
-
-private:
-    std::unique_ptr<T[]> elements_;
-    std::size_t count_;
-};
+std::vector<T> ExactBlock(std::size_t count, const std::vector<std::uint8_t>& source) {
+    std::vector<T> block(count);
+    if (!source.empty()) std::memcpy(block.data(), source.data(), std::min(source.size(), count * sizeof(T)));
+    return block;
+}
 
 }  // namespace Korvex::Rendering::fuzz

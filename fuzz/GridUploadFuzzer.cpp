@@ -27,7 +27,7 @@ void Step(FuzzedDataProvider& input, RecordingDevice& device, Upload upload) {
     const std::size_t needed = size[0] * size[1] * size[2];
     const std::size_t count = std::min<std::size_t>(input.ConsumeIntegralInRange<std::size_t>(0, 300), 1u << 14);
     const std::vector<std::uint8_t> bytes = input.ConsumeBytes<std::uint8_t>(count * sizeof(Element));
-    const ExactBlock<Element> elements(count, bytes.data(), bytes.size());
+    const std::vector<Element> elements = ExactBlock<Element>(count, bytes);
     device.SetPitchPadding(input.ConsumeIntegralInRange<std::uint32_t>(0, 3) * 4, input.ConsumeIntegralInRange<std::uint32_t>(0, 2) * 16);
     if (input.ConsumeBool()) device.FailOperation("MapImage", 1);
     device.ClearCalls();

@@ -19,16 +19,16 @@ using namespace Korvex::Rendering;
 using Korvex::Rendering::fuzz::ExactBlock;
 
 template <class T>
-ExactBlock<T> Block(FuzzedDataProvider& input, std::size_t most) {
+std::vector<T> Block(FuzzedDataProvider& input, std::size_t most) {
     const std::size_t count = input.ConsumeBool() ? input.ConsumeIntegralInRange<std::size_t>(0, 9)
                                                   : input.ConsumeIntegralInRange<std::size_t>(0, most);
     const std::vector<std::uint8_t> bytes = input.ConsumeBytes<std::uint8_t>(count * sizeof(T));
-    return ExactBlock<T>(count, bytes.data(), bytes.size());
+    return ExactBlock<T>(count, bytes);
 }
 
 template <class Mesh>
 void SetColorMap(FuzzedDataProvider& input, RecordingDevice& device, Mesh& mesh) {
-    const ExactBlock<std::uint8_t> under = Block<std::uint8_t>(input, 8), rgba = Block<std::uint8_t>(input, 1100),
+    const std::vector<std::uint8_t> under = Block<std::uint8_t>(input, 8), rgba = Block<std::uint8_t>(input, 1100),
                                    over = Block<std::uint8_t>(input, 8);
     const auto before = mesh.Constants();
     device.ClearCalls();
@@ -46,7 +46,7 @@ void SetColorMap(FuzzedDataProvider& input, RecordingDevice& device, Mesh& mesh)
 
 template <class Mesh>
 void SetClipPlanes(FuzzedDataProvider& input, RecordingDevice& device, Mesh& mesh) {
-    const ExactBlock<ClipPlane> planes = Block<ClipPlane>(input, 12);
+    const std::vector<ClipPlane> planes = Block<ClipPlane>(input, 12);
     device.ClearCalls();
     mesh.SetClipPlanes({planes.data(), planes.size()});
     KORVEX_FUZZ_CHECK(device.Calls().empty() && mesh.GetClipPlanes().size() == std::min<std::size_t>(planes.size(), 8));
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (input.remaining_bytes() > 0) {
         switch (input.ConsumeIntegralInRange(0, 6)) {
             case 0: {
-                const ExactBlock<std::uint8_t> rgba = Block<std::uint8_t>(input, 16);
+                const std::vector<std::uint8_t> rgba = Block<std::uint8_t>(input, 16);
                 device.ClearCalls();
                 line->SetColor({rgba.data(), rgba.size()});
                 KORVEX_FUZZ_CHECK(device.Calls().empty());
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 5: SetClipPlanes(input, device, voxel); break;
             default: {
                 // A claimed length too long for a buffer must be ignored unread.
-                const ExactBlock<std::uint32_t> words = Block<std::uint32_t>(input, 300);
+                const std::vector<std::uint32_t> words = Block<std::uint32_t>(input, 300);
                 const std::uint32_t countBefore = voxel.VoxelCount();
                 const bool claimed = input.ConsumeBool();
                 voxel.SetVoxels({words.data(), claimed ? VoxelGridMesh::kMaxVoxels : words.size()});

@@ -75,13 +75,17 @@ std::vector<DrawnCall> ReadDrawnCalls(const RecordingDevice& device, std::uint32
     return drawn;
 }
 
-// Every primitive the geometry draws, in draw order.
-std::vector<Primitive> DrawnPrimitives(RecordingDevice& device, IGeometry& geometry,
-                                              std::uint32_t verticesPerPrimitive) {
+// The draw calls the geometry submits.
+std::vector<DrawnCall> Submitted(RecordingDevice& device, IGeometry& geometry, std::uint32_t verticesPerPrimitive) {
     device.ClearCalls();
     geometry.SubmitDraws(device);
+    return ReadDrawnCalls(device, verticesPerPrimitive);
+}
+
+// Every primitive the geometry draws, in draw order.
+std::vector<Primitive> DrawnPrimitives(RecordingDevice& device, IGeometry& geometry, std::uint32_t verticesPerPrimitive) {
     std::vector<Primitive> all;
-    for (DrawnCall& call : ReadDrawnCalls(device, verticesPerPrimitive))
+    for (DrawnCall& call : Submitted(device, geometry, verticesPerPrimitive))
         all.insert(all.end(), call.primitives.begin(), call.primitives.end());
     return all;
 }
@@ -113,9 +117,7 @@ TEST(VertexPNHashTest, FoldsTheHashOfEachComponentInOrder) {
     };
     for (const auto& [vertex, hash] : cases) EXPECT_EQ(VertexHash<VertexPN>{}(vertex), hash);
     EXPECT_TRUE(VertexEqual<VertexPN>{}(cases[3].first, {{0, 1, 0}, {0, 0, 0}})) << "signed zeros are one vertex";
-}
-
-TEST(VertexPNHashTest, EqualityIsPerComponentFloatEquality) {
+    // Otherwise equality is per-component float equality.
     const VertexPN base{{1, 2, 3}, {4, 5, 6}};
     EXPECT_TRUE(VertexEqual<VertexPN>{}(base, base));
     for (int component = 0; component < 6; ++component) {
@@ -209,9 +211,7 @@ TEST(IndexedVertexContainerBuilderTest, SharedVerticesAreStoredOncePerDrawCall) 
         ASSERT_EQ(created.size(), 2u);
         EXPECT_EQ(std::pair(created[0].size, created[0].usage), std::pair(test.vertexCount * 24, std::uint32_t{kBufferUsageVertex}));
         EXPECT_EQ(std::pair(created[1].size, created[1].usage), std::pair(test.indexCount * 2, std::uint32_t{kBufferUsageIndex}));
-        device.ClearCalls();
-        geometry->SubmitDraws(device);
-        const auto drawn = ReadDrawnCalls(device, 3);
+        const auto drawn = Submitted(device, *geometry, 3);
         ASSERT_EQ(drawn.size(), 1u);
         EXPECT_EQ(RangeOf(drawn[0].arguments), Range(test.indexCount, 0, 0));
         EXPECT_EQ(drawn[0].primitives.size(), test.indexCount / 3);
@@ -247,10 +247,7 @@ TEST(IndexedVertexContainerBuilderTest, BufferLimitBoundsEveryBuffer) {
 TEST(IndexedVertexContainerBuilderTest, DrawCallClosesAt65535Vertices) {
     const auto triangles = SeparateTriangles(21846);
     RecordingDevice device;
-    const auto geometry = Build(device, triangles);
-    device.ClearCalls();
-    geometry->SubmitDraws(device);
-    const auto drawn = ReadDrawnCalls(device, 3);
+    const auto drawn = Submitted(device, *Build(device, triangles), 3);
     ASSERT_EQ(drawn.size(), 2u);
     EXPECT_EQ(drawn[0].arguments.vertexBuffers, drawn[1].arguments.vertexBuffers) << "one buffer";
     EXPECT_EQ(RangeOf(drawn[0].arguments), Range(65535, 0, 0));
@@ -264,14 +261,8 @@ TEST(IndexedVertexContainerBuilderTest, DrawCallClosesAt65535Vertices) {
 TEST(IndexedVertexContainerBuilderTest, OptimisationKeepsEachDrawCallsTrianglesAndNumbersVerticesByFirstUse) {
     const auto triangles = Shuffled(GridTriangles(260));
     RecordingDevice plainDevice, optimisedDevice;
-    const auto plain = Build(plainDevice, triangles, 3, false);
-    const auto optimised = Build(optimisedDevice, triangles, 3, true);
-    plainDevice.ClearCalls();
-    optimisedDevice.ClearCalls();
-    plain->SubmitDraws(plainDevice);
-    optimised->SubmitDraws(optimisedDevice);
-    const auto before = ReadDrawnCalls(plainDevice, 3);
-    const auto after = ReadDrawnCalls(optimisedDevice, 3);
+    const auto before = Submitted(plainDevice, *Build(plainDevice, triangles, 3, false), 3);
+    const auto after = Submitted(optimisedDevice, *Build(optimisedDevice, triangles, 3, true), 3);
 
     ASSERT_GE(after.size(), 2u);
     ASSERT_EQ(before.size(), after.size());
@@ -287,10 +278,7 @@ TEST(IndexedVertexContainerBuilderTest, OptimisationKeepsEachDrawCallsTrianglesA
 TEST(IndexedVertexContainerBuilderTest, LineListsKeepTheirOrderAndAreNumberedByFirstUse) {
     const std::vector<VertexPN> lines = {At(5, 5), At(6, 5), At(0, 0), At(5, 5), At(0, 0), At(6, 5), At(9, 9)};
     RecordingDevice device;
-    const auto geometry = Build(device, lines, 2);
-    device.ClearCalls();
-    geometry->SubmitDraws(device);
-    const auto drawn = ReadDrawnCalls(device, 2);
+    const auto drawn = Submitted(device, *Build(device, lines, 2), 2);
     ASSERT_EQ(drawn.size(), 1u);
     EXPECT_THAT(drawn[0].indices, ElementsAre(0u, 1u, 2u, 0u, 2u, 1u));
     EXPECT_EQ(drawn[0].primitives, PrimitivesOf(lines, 2));

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <tuple>
 
 namespace Korvex::App {
 namespace {
@@ -25,18 +26,26 @@ VtkGrid ParseOk(const std::string& bytes) {
     return std::move(result.grid);
 }
 
-TEST(VtkReaderTest, AsciiScalarsGiveTheGridWithItsPlacement) {
+// ASCII with its placement; then lower-case keywords, CRLF line ends,
+// blank lines, ASPECT_RATIO for SPACING, placement lines in any order or
+// left out.
+TEST(VtkReaderTest, AsciiGivesTheGridWithItsPlacementAndTakesTheUsualVariations) {
     const VtkGrid grid = ParseOk(
         "# vtk DataFile Version 3.0\nheated block\nASCII\nDATASET STRUCTURED_POINTS\nDIMENSIONS 3 2 1\n"
         "ORIGIN -1 0.5 2\nSPACING 0.25 2 1\nPOINT_DATA 6\nSCALARS temperature float 1\nLOOKUP_TABLE default\n"
         "0 1 2\n3.5 -4e2 +5\n");
-    EXPECT_EQ(grid.dimensions, (std::array<std::size_t, 3>{3, 2, 1}));
-    EXPECT_EQ(grid.origin, (std::array<double, 3>{-1.0, 0.5, 2.0}));
-    EXPECT_EQ(grid.spacing, (std::array<double, 3>{0.25, 2.0, 1.0}));
+    EXPECT_EQ(std::tuple(grid.dimensions, grid.origin, grid.spacing),
+              std::tuple(std::array<std::size_t, 3>{3, 2, 1}, std::array{-1.0, 0.5, 2.0}, std::array{0.25, 2.0, 1.0}));
     EXPECT_EQ(grid.scalarsName, "temperature");
     EXPECT_EQ(grid.scalars, (std::vector<float>{0, 1, 2, 3.5f, -400, 5}));
-    EXPECT_TRUE(grid.vectorsName.empty());
-    EXPECT_TRUE(grid.vectors.empty());
+    EXPECT_TRUE(grid.vectorsName.empty() && grid.vectors.empty());
+
+    const VtkGrid varied = ParseOk(
+        "# vtk DataFile Version 2.0\r\n\r\nascii\r\ndataset structured_points\r\n\r\nASPECT_RATIO 2 2 2\r\n"
+        "dimensions 2 1 1\r\npoint_data 2\r\nscalars v FLOAT\r\nlookup_table my_table\r\n7\r\n8\r\n");
+    EXPECT_EQ(std::tuple(varied.dimensions, varied.origin, varied.spacing),
+              std::tuple(std::array<std::size_t, 3>{2, 1, 1}, std::array{0.0, 0.0, 0.0}, std::array{2.0, 2.0, 2.0}));
+    EXPECT_EQ(varied.scalars, (std::vector<float>{7, 8}));
 }
 
 TEST(VtkReaderTest, BinaryValuesAreBigEndianFloatsOrDoubles) {
@@ -55,19 +64,6 @@ TEST(VtkReaderTest, BinaryValuesAreBigEndianFloatsOrDoubles) {
         ParseOk(VtkHeader("BINARY") + "SCALARS s double\nLOOKUP_TABLE default\n" + BigEndianValues(doubles));
     EXPECT_EQ(fromDoubles.scalars, (std::vector<float>{1.5f, -2.0f, 0.25f, 1e10f}));
     EXPECT_TRUE(fromDoubles.vectors.empty());
-}
-
-TEST(VtkReaderTest, AcceptsTheUsualVariationsOfTheFormat) {
-    // Lower-case keywords, CRLF line ends, blank lines, ASPECT_RATIO for
-    // SPACING, placement lines in any order or left out.
-    const VtkGrid grid = ParseOk(
-        "# vtk DataFile Version 2.0\r\n\r\nascii\r\ndataset structured_points\r\n\r\nASPECT_RATIO 2 2 2\r\n"
-        "dimensions 2 1 1\r\npoint_data 2\r\nscalars v FLOAT\r\nlookup_table my_table\r\n"
-        "7\r\n8\r\n");
-    EXPECT_EQ(grid.dimensions, (std::array<std::size_t, 3>{2, 1, 1}));
-    EXPECT_EQ(grid.origin, (std::array<double, 3>{0.0, 0.0, 0.0}));
-    EXPECT_EQ(grid.spacing, (std::array<double, 3>{2.0, 2.0, 2.0}));
-    EXPECT_EQ(grid.scalars, (std::vector<float>{7, 8}));
 }
 
 TEST(VtkReaderTest, LargestGridSizeIsAcceptedInTheHeader) {
@@ -93,8 +89,6 @@ TEST(VtkReaderTest, EachBrokenFileGivesOneMessageWithFileAndLine) {
          "grid.vtk:4: unsupported dataset 'UNSTRUCTURED_GRID' (STRUCTURED_POINTS only)"},
         {"misspelled keyword", WithLine(VtkHeader("ASCII"), "DIMENSIONS", "DIMENSION") + kScalars4,
          "grid.vtk:5: expected DIMENSIONS, ORIGIN, SPACING or POINT_DATA, found 'DIMENSION'"},
-        {"two dimensions", WithLine(VtkHeader("ASCII"), "ORIGIN 0 0 0", "DIMENSIONS 2 2 1") + kScalars4,
-         "grid.vtk:6: a second DIMENSIONS line"},
         {"zero dimension", VtkHeader("ASCII", "2 0 1") + kScalars4,
          "grid.vtk:5: DIMENSIONS 0 is out of range: each must be 1 to 2048"},
         {"huge dimension", VtkHeader("ASCII", "2049 1 1", 2049) + kScalars4,
@@ -115,12 +109,8 @@ TEST(VtkReaderTest, EachBrokenFileGivesOneMessageWithFileAndLine) {
          "grid.vtk:12: more values than POINT_DATA 4"},
         {"three components", VtkHeader("ASCII") + "SCALARS s float 3\nLOOKUP_TABLE default\n1 2 3 4\n",
          "grid.vtk:9: SCALARS with '3' components is not supported (1 only)"},
-        {"no lookup table", VtkHeader("ASCII") + "SCALARS s float\n1 2 3 4\n",
-         "grid.vtk:10: expected LOOKUP_TABLE <name> after SCALARS, found '1'"},
         {"vectors only", VtkHeader("ASCII") + "VECTORS v float\n1 2 3 4 5 6 7 8 9 10 11 12\n",
          "grid.vtk:10: no SCALARS in POINT_DATA"},
-        {"two scalars", VtkHeader("ASCII") + kScalars4 + kScalars4,
-         "grid.vtk:12: a second SCALARS section is not supported"},
         {"binary too short", binary + BigEndianValues(std::vector<float>{1, 2, 3}),
          "grid.vtk:9: SCALARS 's': binary data too short: 12 of 16 bytes"},
         {"binary nan", binary + BigEndianValues(std::vector<float>{1, std::numeric_limits<float>::quiet_NaN(), 3, 4}),
@@ -155,9 +145,6 @@ TEST_F(VtkFileTest, ReadsAFileAndNamesItInMessages) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << VtkHeader("ASCII", "2 2 1", 3);
     EXPECT_EQ(ReadVtkFile(path.string()).error,
               path.string() + ":8: POINT_DATA 3 does not match DIMENSIONS 2 2 1 (4 points)");
-}
-
-TEST_F(VtkFileTest, MissingFileAndDirectoryGiveTheirMessages) {
     const std::string missing = (dir_ / "missing.vtk").string();
     EXPECT_EQ(ReadVtkFile(missing).error, missing + ": cannot open: No such file or directory");
     EXPECT_EQ(ReadVtkFile(dir_.string()).error, dir_.string() + ": is a directory, not a VTK file");

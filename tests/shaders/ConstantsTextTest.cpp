@@ -7,84 +7,39 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace Korvex::Rendering::detail {
 namespace {
 
-constexpr std::string_view kLine = R"(
-CBUFFER(constants, 0)
-      {
-      float4x4 model_matrix;
-      float4x4 model_view_matrix;
-      float4x4 normal_matrix;
-      float4x4 projection_matrix;
-      float4x4 model_view_projection_matrix;
-      float min_value;
-      float max_value;
-      float min_sample_value;
-      float sample_value_range;
-      float4 color;
-      float deformation;
-      float brightness;
-      float alpha_value;
-      float padding0;
-      float4 corner_min;
-      float4 corner_max;
-      float4 clip_planes[8];
-      float4 pixel_size_min_cell_size;
-      };
-)";
+// The block as each mesh declares it: the opening, one indented field a
+// line, the closing.
+std::string Block(std::initializer_list<std::string_view> fields) {
+    std::string text = "\nCBUFFER(constants, 0)\n      {\n";
+    for (const std::string_view field : fields) text += "      " + std::string(field) + ";\n";
+    return text + "      };\n";
+}
 
-constexpr std::string_view kTriangle = R"(
-CBUFFER(constants, 0)
-      {
-      float4x4 unit_plane_matrix;
-      float4x4 model_matrix;
-      float4x4 model_view_matrix;
-      float4x4 normal_matrix;
-      float4x4 projection_matrix;
-      float4x4 model_view_projection_matrix;
-      float min_value;
-      float max_value;
-      float min_sample_value;
-      float sample_value_range;
-      float4 underflow_color;
-      float4 overflow_color;
-      float deformation;
-      float brightness;
-      float alpha_value;
-      float padding0;
-      float4 corner_min;
-      float4 corner_max;
-      float4 clip_planes[8];
-      float4 pixel_size_min_cell_size;
-      };
-)";
+const std::string kLine = Block({"float4x4 model_matrix", "float4x4 model_view_matrix", "float4x4 normal_matrix",
+    "float4x4 projection_matrix", "float4x4 model_view_projection_matrix", "float min_value", "float max_value",
+    "float min_sample_value", "float sample_value_range", "float4 color", "float deformation", "float brightness",
+    "float alpha_value", "float padding0", "float4 corner_min", "float4 corner_max", "float4 clip_planes[8]",
+    "float4 pixel_size_min_cell_size"});
 
-constexpr std::string_view kVoxel = R"(
-CBUFFER(constants, 0)
-      {
-      float4x4 model_matrix;
-      float4x4 model_view_matrix;
-      float4x4 projection_matrix;
-      float min_value;
-      float max_value;
-      float min_sample_value;
-      float sample_value_range;
-      float4 underflow_color;
-      float4 overflow_color;
-      float deformation;
-      float brightness;
-      float alpha_value;
-      float padding0;
-      float4 corner_min;
-      float4 corner_max;
-      float4 dimensions;
-      float4 wireframe_color;
-      float4 clip_planes[8];
-      };
-)";
+const std::string kTriangle = Block({"float4x4 unit_plane_matrix", "float4x4 model_matrix",
+    "float4x4 model_view_matrix", "float4x4 normal_matrix", "float4x4 projection_matrix",
+    "float4x4 model_view_projection_matrix", "float min_value", "float max_value", "float min_sample_value",
+    "float sample_value_range", "float4 underflow_color", "float4 overflow_color", "float deformation",
+    "float brightness", "float alpha_value", "float padding0", "float4 corner_min", "float4 corner_max",
+    "float4 clip_planes[8]", "float4 pixel_size_min_cell_size"});
+
+const std::string kVoxel = Block({"float4x4 model_matrix", "float4x4 model_view_matrix",
+    "float4x4 projection_matrix", "float min_value", "float max_value", "float min_sample_value",
+    "float sample_value_range", "float4 underflow_color", "float4 overflow_color", "float deformation",
+    "float brightness", "float alpha_value", "float padding0", "float4 corner_min", "float4 corner_max",
+    "float4 dimensions", "float4 wireframe_color", "float4 clip_planes[8]"});
 
 TEST(ConstantsText, EachMeshDeclaresItsBlockExactly) {
     EXPECT_EQ(kLineConstantsDeclaration, kLine);

@@ -70,10 +70,7 @@ TEST(AppOptionsTest, TheDemoTakesOutputAndSizeAndPathsFollowTheDataFile) {
 }
 
 TEST(AppOptionsTest, EachBadCommandLineGivesOneMessageNamingTheOption) {
-    const struct {
-        std::vector<std::string_view> args;
-        std::string message;
-    } cases[] = {
+    const struct { std::vector<std::string_view> args; std::string message; } cases[] = {
         {{"g.vtk", "--colour", "jet"}, "unknown option '--colour' (see --help)"},
         {{"g.vtk", "--alpha"}, "--alpha needs a value (see --help)"},
         {{"g.vtk", "--alpha", "half"}, "--alpha: 'half' is not a number"},

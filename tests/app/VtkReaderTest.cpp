@@ -77,11 +77,7 @@ const std::string kScalars4 = "SCALARS s float\nLOOKUP_TABLE default\n1 2 3 4\n"
 
 TEST(VtkReaderTest, EachBrokenFileGivesOneMessageWithFileAndLine) {
     const std::string lookup = "SCALARS s float\nLOOKUP_TABLE default\n", binary = VtkHeader("BINARY") + lookup;
-    const struct {
-        const char* what;
-        std::string bytes;
-        std::string message;
-    } cases[] = {
+    const struct { const char* what; std::string bytes; std::string message; } cases[] = {
         {"empty", "", "grid.vtk:1: not a legacy VTK file: the first line must be '# vtk DataFile Version x.y'"},
         {"bad format", WithLine(VtkHeader("ASCII"), "ASCII", "TEXT") + kScalars4,
          "grid.vtk:3: expected ASCII or BINARY, found 'TEXT'"},

@@ -148,9 +148,7 @@ protected:
 };
 
 TEST_F(MeshFrameTest, KeepsAtMostEightPlanesAndZeroesTheConstantsPastThem) {
-    struct Case {
-        std::size_t before, given, kept;
-    };
+    struct Case { std::size_t before, given, kept; };
     for (const Case c : {Case{0, 12, 8}, Case{8, 3, 3}, Case{5, 0, 0}, Case{0, 8, 8}}) {
         mesh.SetClipPlanes(NumberedPlanes(c.before));
         const std::vector<ClipPlane> planes = NumberedPlanes(c.given);

@@ -189,10 +189,7 @@ Range RangeOf(const DrawArguments& a) { return {a.indexCount, a.firstIndex, a.ba
 
 TEST(IndexedVertexContainerBuilderTest, SharedVerticesAreStoredOncePerDrawCall) {
     struct Case {
-        const char* what;
-        std::vector<VertexPN> triangles;
-        std::uint32_t vertexCount;
-        std::uint32_t indexCount;
+        const char* what; std::vector<VertexPN> triangles; std::uint32_t vertexCount; std::uint32_t indexCount;
     };
     const VertexPN a = At(0, 0), b = At(1, 0), c = At(0, 1), d = At(1, 1);
     const VertexPN nan = At(std::numeric_limits<float>::quiet_NaN(), 0);
@@ -219,10 +216,7 @@ TEST(IndexedVertexContainerBuilderTest, SharedVerticesAreStoredOncePerDrawCall) 
 }
 
 TEST(IndexedVertexContainerBuilderTest, BufferLimitBoundsEveryBuffer) {
-    struct Case {
-        const char* what;
-        std::vector<VertexPN> triangles;
-    };
+    struct Case { const char* what; std::vector<VertexPN> triangles; };
     const Case cases[] = {{"separate triangles", SeparateTriangles(10)}, {"shared vertices", GridTriangles(4)}};
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);

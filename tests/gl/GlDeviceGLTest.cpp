@@ -211,11 +211,7 @@ TEST_F(GlDeviceGLTest, DeviceNamesItsRendererAndPlatform) {
 
 TEST_F(GlDeviceGLTest, ImageDescriptionsAreCheckedBeforeAnythingIsMade) {
     constexpr std::uint32_t kSampled = kImageUsageSampled | kImageUsageCopyDestination;
-    const struct {
-        ImageDesc desc;
-        bool accepted;
-        ImageInfo info;
-    } cases[] = {
+    const struct { ImageDesc desc; bool accepted; ImageInfo info; } cases[] = {
         {{256, 0, 0, kFormatRgba8Unorm, 1, 1, kSampled}, true, {256, 1}},
         {{8, 4, 0, kFormatR32Float, 1, 1, kSampled}, true, {8, 4}},
         {{8, 4, 2, kFormatRgba32Float, 1, 1, kSampled}, true, {8, 4}},
@@ -336,9 +332,7 @@ TEST_F(GlDeviceGLTest, FailedProgramGivesNullIdAndKeepsTheLog) {
     const std::string vertex = "\nvoid main()\n{\n    $Position$ = float4(0.0, 0.0, 0.0, 1.0);\n}\n";
     const std::string pixel = "\n[out float4 c : 0]\nvoid main()\n{\n    $c$ = float4(1.0, 1.0, 1.0, 1.0);\n}\n";
     const struct {
-        const char* what;
-        std::array<std::string, kShaderStageCount> stages;
-        const char* logStart;
+        const char* what; std::array<std::string, kShaderStageCount> stages; const char* logStart;
     } cases[] = {
         {"translation", {vertex, "", "", "", "\nvoid main()\n{\n    float sample = 1.0;\n}\n"},
          "GlDevice::CreateProgram(): pixel stage: line "},

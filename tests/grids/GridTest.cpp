@@ -201,10 +201,7 @@ MATCHER_P(SameFloat, expected, "") {
 }
 
 TEST(ScalarGridRangeTest, FollowsTheOrderedComparisons) {
-    const struct Case {
-        std::vector<float> values;
-        float min, max;
-    } cases[] = {
+    const struct Case { std::vector<float> values; float min, max; } cases[] = {
         {{3, -1, 7, 7}, -1, 7},
         {{2.5f, 2.5f, 2.5f, 2.5f}, 2.5f, 2.5f},
         {{kNaN, 2, 5, 3}, 2, 5},     // the first number replaces a leading NaN
@@ -222,10 +219,7 @@ TEST(ScalarGridRangeTest, FollowsTheOrderedComparisons) {
 }
 
 TEST(VectorGridRangeTest, IsPerComponentAndSkipsNaN) {
-    const struct Case {
-        std::vector<Vector3f> vectors;
-        std::array<float, 3> min, max;
-    } cases[] = {
+    const struct Case { std::vector<Vector3f> vectors; std::array<float, 3> min, max; } cases[] = {
         {{{1, -2, 0}, {-3, 5, 0.5f}}, {-3, -2, 0}, {1, 5, 0.5f}},
         {{{1, kNaN, 2}, {3, 4, -1}}, {1, 4, -1}, {3, 4, 2}},
         {{{kNaN, 1, 2}, {-1, 4, kNaN}}, {-1, 1, 2}, {-1, 4, 2}},

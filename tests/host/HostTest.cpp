@@ -85,14 +85,7 @@ TEST(KxTransformMatrixTest, ConvertToFloat16WritesColumnMajor) {
 }
 
 TEST(KxTransformMatrixTest, MakeRotationTurnsRightHandedAboutItsPoint) {
-    struct Case {
-        std::string name;
-        KxVector3d point;
-        KxVector3d axis;
-        double angle;
-        Vec4 in;
-        Vec4 expected;
-    };
+    struct Case { std::string name; KxVector3d point; KxVector3d axis; double angle; Vec4 in; Vec4 expected; };
     const double s = std::sqrt(0.5);
     const Case cases[] = {
         {"y quarter turn", {}, {0, 1, 0}, kPi / 2, Point(0, 0, 1), Point(1, 0, 0)},
@@ -118,11 +111,7 @@ TEST(KxTransformMatrixTest, MakeRotationTurnsRightHandedAboutItsPoint) {
 
 TEST(NormalMatrixTest, IsTheInverseTransposeOfTheLinearPart) {
     const double c = std::cos(0.4), s = std::sin(0.4);
-    const struct Case {
-        std::string name;
-        KxTransformMatrix matrix;
-        std::array<double, 16> expected;
-    } cases[] = {
+    const struct Case { std::string name; KxTransformMatrix matrix; std::array<double, 16> expected; } cases[] = {
         {"non-uniform scale",
          KxTransformMatrix({2, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 1}),
          {0.5, 0, 0, 0, 0, 0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1}},
@@ -163,12 +152,7 @@ void ExpectBoxNear(const Box& actual, const Box& expected) {
 
 TEST(TransformTest, EnclosesTheTransformedCorners) {
     const float r2 = static_cast<float>(std::sqrt(2.0));
-    const struct Case {
-        std::string name;
-        Box box;
-        KxTransformMatrix matrix;
-        Box expected;
-    } cases[] = {
+    const struct Case { std::string name; Box box; KxTransformMatrix matrix; Box expected; } cases[] = {
         {"identity", Box({0, 1, 2}, {3, 4, 5}), KxTransformMatrix(), Box({0, 1, 2}, {3, 4, 5})},
         {"translation", Box({0, 1, 2}, {3, 4, 5}), Translation({1, -1, 10}), Box({1, 0, 12}, {4, 3, 15})},
         // (x, y, z) -> (10 - y, x, z)

@@ -101,10 +101,7 @@ TEST(ShaderTranslator, ConstructsBecomeTheirGlsl) {
                                        "      float alpha_value;\n      float4 clip_planes[8];\n      };\n";
     const std::string_view common = "x = smoothstep(0.0, fwidth(y) * 1.5, y) + clamp(y, 0.0, 1.0) + dot(a, b) + "
                                     "length(a) + abs(y) + min(y, z) + max(y, z) + step(y, z); n = normalize(cross(a, b));";
-    const struct {
-        StageKind stage;
-        std::string_view declarations, body, glsl;
-    } cases[] = {
+    const struct { StageKind stage; std::string_view declarations, body, glsl; } cases[] = {
         // built-in placeholders
         {Vertex, "", "x = $Position$;", "x = gl_Position;"},
         {Hull, "", "x = $Position$;", "x = gl_out[gl_InvocationID].gl_Position;"},
@@ -186,11 +183,7 @@ TEST(ShaderTranslator, ConstructsBecomeTheirGlsl) {
 TEST(ShaderTranslator, ReportsEachFaultAtItsLine) {
     const std::string geometry = "[input_topology = points]\n[output_topology = triangles]\n[max_vertices = 4]\n";
     const std::string uses = "TEXTURE_3D(float4, t, 0);\nBUFFER(uint, b, 1);\nCBUFFER(c, 0) { float x; };\nvoid main() {\n";
-    const struct {
-        StageKind stage;
-        std::string source;
-        std::string_view error;
-    } cases[] = {
+    const struct { StageKind stage; std::string source; std::string_view error; } cases[] = {
         // stage attributes and entry points
         {Vertex, "[max_vertices = 4]" + kMain, "line 1: [max_vertices = 4] is not allowed in a vertex stage"},
         {Pixel, "[domain = triangle]" + kMain, "line 1: [domain = triangle] is not allowed in a pixel stage"},

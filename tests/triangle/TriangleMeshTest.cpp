@@ -118,11 +118,7 @@ using TriangleMeshTest = TriangleScene;
 
 TEST_F(TriangleMeshTest, TechniqueFollowsCappingDeformationPlanesAndAlpha) {
     const struct Case {
-        const char* name;
-        bool capping;
-        float deformation, alpha;
-        std::size_t planes;
-        const char* technique;
+        const char* name; bool capping; float deformation, alpha; std::size_t planes; const char* technique;
     } cases[] = {
         {"capped", true, 0.0f, 1.0f, 1, "CappedSimulationTechnique"},
         {"capped even when transparent", true, 0.0f, 0.5f, 8, "CappedSimulationTechnique"},
@@ -145,11 +141,7 @@ TEST_F(TriangleMeshTest, TechniqueFollowsCappingDeformationPlanesAndAlpha) {
 // colours (or the ones given) colour values beyond the range.
 TEST_F(TriangleMeshTest, ColorMapInstallsAGradientImageAndItsEndColours) {
     struct Case {
-        const char* name;
-        Bytes under, table, over;
-        std::uint32_t texels;
-        std::size_t width;
-        Float4 underflow, overflow;
+        const char* name; Bytes under, table, over; std::uint32_t texels; std::size_t width; Float4 underflow, overflow;
     };
     const float k51 = 0.2f, k255 = 1.0f;
     const Case cases[] = {
@@ -224,12 +216,7 @@ TEST_F(TriangleMeshTest, DrawsOnceGeometryAndValuesAreAttachedInstallingViridisF
 // variant's program, constants to the stages that read them, the textures.
 TEST_F(TriangleMeshTest, UncappedDrawIsOnePassOfTheVariantItsStateSelects) {
     const struct Case {
-        const char* name;
-        std::size_t planes;
-        bool capping, vectorGrid;
-        float deformation;
-        bool probes;
-        Variant variant;
+        const char* name; std::size_t planes; bool capping, vectorGrid; float deformation; bool probes; Variant variant;
     } cases[] = {
         {"plain", 0, true, false, 0.0f, false, {0, false, false, false, false}},
         {"probes", 0, true, false, 0.0f, true, {0, false, false, true, true}},
@@ -364,13 +351,7 @@ TEST_F(TriangleCappingTest, EachCapIsClippedByTheOtherPlanes) {
 
 // Caps need capping on, a plane, and |deformation| below 1e-4.
 TEST_F(TriangleCappingTest, OtherwiseOnePassTakesAllPlanes) {
-    struct Case {
-        const char* name;
-        bool capping;
-        bool vectorGrid;
-        float deformation;
-        std::vector<Shape> shapes;
-    };
+    struct Case { const char* name; bool capping; bool vectorGrid; float deformation; std::vector<Shape> shapes; };
     const std::vector<Shape> capped{kClearAll,  Cap(2),         Cap(2),         Cap(2),        Surface(0),
                                     kClearDepth, Cap(2, true), Cap(2, true), Cap(2, true), Surface(3, true)};
     const Case cases[] = {
@@ -405,11 +386,7 @@ Vec4 Apply(const Float4x4& m, const Vec4& v) {
 // stays in the plane.
 TEST(CapPlacementTest, QuadLiesInThePlaneCentredOnTheDominantAxisThroughTheBoxCentre) {
     const boundingbox<float, 3> box{{0, 0, 0}, {10, 10, 10}};
-    const struct {
-        const char* name;
-        ClipPlane plane;
-        Vec4 centre, normal;
-    } cases[] = {
+    const struct { const char* name; ClipPlane plane; Vec4 centre, normal; } cases[] = {
         {"x = 5", {1, 0, 0, -5}, {5, 5, 5, 1}, {1, 0, 0, 0}},
         {"x = 2 from the other side", {-1, 0, 0, 2}, {2, 5, 5, 1}, {-1, 0, 0, 0}},
         {"oblique, y dominant", {0.6f, 0.8f, 0, -8}, {5, 6.25f, 5, 1}, {0.6f, 0.8f, 0, 0}},
@@ -438,10 +415,7 @@ TEST(CapPlacementTest, QuadLiesInThePlaneCentredOnTheDominantAxisThroughTheBoxCe
 
 // A square of side four box diagonals, facing -z, in two triangles.
 TEST(CapPlacementTest, QuadSideIsFourBoxDiagonals) {
-    const struct {
-        boundingbox<float, 3> box;
-        float half;
-    } cases[] = {
+    const struct { boundingbox<float, 3> box; float half; } cases[] = {
         {{{0, 0, 0}, {3, 4, 0}}, 10},      // diagonal 5
         {{{1, 1, 1}, {3, 4, 7}}, 14},      // diagonal 7 of 2, 3, 6
         {{{0, 0, 0}, {3e-30f, 4e-30f, 0}}, 1e-29f},  // squares below the float range

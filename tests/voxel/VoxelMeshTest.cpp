@@ -103,11 +103,7 @@ TEST_F(VoxelMeshTest, SettersLeaveTheirStateInTheBlock) {
 // row differs in its last bits from a difference taken in double, and from
 // single precision throughout.
 TEST_F(VoxelMeshTest, SamplingRangeIsDerivedExactlyWhicheverSetterComesLast) {
-    const struct Case {
-        std::size_t colors;
-        float minValue, maxValue;
-        float minSample, range;
-    } cases[] = {
+    const struct Case { std::size_t colors; float minValue, maxValue; float minSample, range; } cases[] = {
         {256, -0.3f, 100000.7f, -0x1.88c2c2p+7f, 0x1.88292ap+16f},
         {256, 0.0f, 1.0f, -0x1.010102p-9f, 0x1.010102p+0f},
         {2, -1.0f, 3.0f, -3.0f, 8.0f},

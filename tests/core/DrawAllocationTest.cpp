@@ -15,26 +15,21 @@ TEST_F(DrawAllocationTest, CachedDrawsOfEveryMeshAllocateNothing) {
     const std::shared_ptr<IVectorGrid> displacements = MakeDisplacements(device);
     const std::vector<ClipPlane> planes = PlanesAcrossX(3);
 
+    // Every variant a mesh may draw with: deformed, clipped, capped, wireframe.
     std::unique_ptr<ILineGridMesh> line = CreateLineGridMesh(device);
     line->SetGeometry(MakeGeometry(device, 2));
-    line->SetGrids(values, displacements, kUnitBox);
-    line->SetDeformation(1.0f);
-    line->SetClipPlanes(planes);
-    std::unique_ptr<ITriangleGridMesh> capped = CreateTriangleGridMesh(device);
-    capped->SetGeometry(MakeGeometry(device, 3));
-    capped->SetGrids(values, displacements, kUnitBox);
-    capped->SetClipPlanes(planes);
-    std::unique_ptr<ITriangleGridMesh> deformed = CreateTriangleGridMesh(device);
-    deformed->SetGeometry(MakeGeometry(device, 3));
-    deformed->SetGrids(values, displacements, kUnitBox);
-    deformed->SetDeformation(0.5f);
-    deformed->SetClipPlanes(planes);
+    std::unique_ptr<ITriangleGridMesh> capped = CreateTriangleGridMesh(device), deformed = CreateTriangleGridMesh(device);
     std::unique_ptr<IVoxelGridMesh> voxels = CreateVoxelGridMesh(device);
     voxels->SetVoxels(std::vector<std::uint32_t>{0u, 1u});
-    voxels->SetGrids(values, displacements, kUnitBox);
-    voxels->SetDeformation(1.0f);
-    voxels->SetClipPlanes(planes);
     voxels->SetWireframe(true);
+    const auto attach = [&](auto& mesh, float deformation) {
+        mesh.SetGrids(values, displacements, kUnitBox);
+        mesh.SetClipPlanes(planes);
+        mesh.SetDeformation(deformation);
+    };
+    capped->SetGeometry(MakeGeometry(device, 3));
+    deformed->SetGeometry(MakeGeometry(device, 3));
+    attach(*line, 1.0f), attach(*capped, 0.0f), attach(*deformed, 0.5f), attach(*voxels, 1.0f);
 
     const std::pair<const char*, IRenderable*> meshes[] = {
         {"deformed clipped lines", line.get()}, {"capped surface", capped.get()},

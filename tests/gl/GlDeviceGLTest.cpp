@@ -395,17 +395,6 @@ TEST_F(GlDeviceGLTest, AttributesMeetInputsBySemanticInDeclarationOrder) {
     EXPECT_EQ(ProbeAt(40, 4), -1.0f);
     EXPECT_EQ(ProbeAt(30, 30), -1.0f);
 
-    // An input no attribute feeds reads GL's default, zero.
-    PipelineStateDesc positionOnly = Pipeline(program.Get());
-    positionOnly.vertexInput[0] = {"position", 0, kFormatRgb32Float};
-    auto partial = MakePipeline(positionOnly);
-    const float positions[] = {-1, -1, 0.25f, 0, -1, 0.25f, -1, 0, 0.25f};
-    GpuHandle<BufferTag> positionBuffer(Device(),
-                                        Device().CreateBuffer({sizeof(positions), kBufferUsageVertex}, positions));
-    Device().BindDrawCall(partial.Get(), DrawCall());
-    Device().DrawIndexed({positionBuffer.Get()}, indexBuffer.Get(), kFormatR16Uint, 3, 2, 0);
-    EXPECT_EQ(ProbeAt(4, 4), 0.0f);
-
     // Draws that would read outside their buffers are skipped.
     Device().BindDrawCall(pipeline.Get(), DrawCall());
     const std::uint64_t draws = Device().Counters().draws;

@@ -62,10 +62,7 @@ public:
 
     using GeometryGridMeshBase::AttachGrids;
     const TestConstants& Constants() const { return constants_; }
-    TestConstants& MutableConstants() { return constants_; }
     std::uint64_t PlaneCount() const { return planeCount_; }
-    const std::shared_ptr<IScalarGrid>& ScalarGrid() const { return scalarGrid_; }
-    const std::shared_ptr<IVectorGrid>& VectorGrid() const { return vectorGrid_; }
 
     std::vector<DrawWithStateCall> drawWithStateCalls;
 };
@@ -225,23 +222,6 @@ TEST_F(MeshFrameTest, AlphaIsClampedAndChoosesTheTechniqueTheRestIsKeptAsGiven) 
         EXPECT_EQ(mesh.Constants().alpha_value, stored) << alpha;
         EXPECT_EQ(mesh.GetTechnique(), technique) << alpha;
     }
-}
-
-TEST_F(MeshFrameTest, GridsAreKeptWithTheirBoxMirroredIntoTheCornersXyz) {
-    mesh.MutableConstants().corner_min[3] = 7.0f;
-    mesh.MutableConstants().corner_max[3] = 8.0f;
-    auto scalar = std::make_shared<FakeScalarGrid>();
-    auto vector = Displacements({0, 0, 0}, {0, 0, 0});
-
-    mesh.AttachGrids(scalar, vector, Box{{1, 2, 3}, {4, 5, 6}});
-
-    EXPECT_EQ(mesh.ScalarGrid(), scalar);
-    EXPECT_EQ(mesh.VectorGrid(), vector);
-    EXPECT_THAT(mesh.Constants().corner_min, ElementsAre(1, 2, 3, 7));
-    EXPECT_THAT(mesh.Constants().corner_max, ElementsAre(4, 5, 6, 8));
-    mesh.AttachGrids(nullptr, nullptr, Box{});
-    EXPECT_EQ(scalar.use_count(), 1);
-    EXPECT_EQ(vector.use_count(), 1);
 }
 
 TEST(MeshFrameRelease, ReplacedGeometryGoesAtOnceTheRestVectorGridFirst) {

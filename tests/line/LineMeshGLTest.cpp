@@ -17,7 +17,6 @@
 namespace Korvex::Rendering {
 namespace {
 
-using Point = std::array<float, 3>;
 using Rgba = std::array<std::uint8_t, 4>;
 using Box = boundingbox<float, 3>;
 
@@ -52,37 +51,22 @@ protected:
         projection_ = MakeOrthographic(0, 1, 0, 1, 1, 9);
     }
 
-    std::shared_ptr<IGeometry> Lines(const std::vector<std::array<Point, 2>>& segments) {
-        std::vector<VertexPN> vertices;
-        Box box;
-        for (const auto& segment : segments)
-            for (const Point& p : segment) {
-                vertices.push_back({{p[0], p[1], p[2]}, {0, 0, 1}});
-                box.Add(p);
-            }
-        return BuildLineGeometry(*device_, vertices, box);
-    }
-    std::shared_ptr<IScalarGrid> Values(std::size_t nx, std::vector<float> values) {
-        std::shared_ptr<IScalarGrid> grid = CreateScalarGrid(*device_);
-        EXPECT_TRUE(grid->SetValues(nx, values.size() / nx, 1, values));
-        return grid;
-    }
-    std::shared_ptr<IVectorGrid> Displacements(std::size_t nx, std::vector<Vector3f> vectors) {
-        std::shared_ptr<IVectorGrid> grid = CreateVectorGrid(*device_);
-        EXPECT_TRUE(grid->SetVectors(nx, vectors.size() / nx, 1, vectors));
-        return grid;
-    }
-
     // The grid lines at z = 0 over values 0 and 1 at texel centres x = 0.25
     // and 0.75, clamped beyond; displaced by vector when it is given.
     void SetUpGrid(std::optional<Vector3f> vector = std::nullopt, float deformation = 0.0f) {
-        std::vector<std::array<Point, 2>> segments;
+        std::vector<VertexPN> vertices;
         for (const PixelSegment& s : GridLinePixels())
-            segments.push_back({Point{float(s.x0 / kSize), float(s.y0 / kSize), 0},
-                                Point{float(s.x1 / kSize), float(s.y1 / kSize), 0}});
-        mesh_->SetGeometry(Lines(segments));
-        mesh_->SetGrids(Values(2, {0.0f, 1.0f}), vector ? Displacements(2, std::vector<Vector3f>(2, *vector)) : nullptr,
-                        Box({0, 0, -0.5f}, {1, 1, 0.5f}));
+            for (const auto& [x, y] : {std::pair{s.x0, s.y0}, std::pair{s.x1, s.y1}})
+                vertices.push_back({{float(x / kSize), float(y / kSize), 0}, {0, 0, 1}});
+        const Box box({0, 0, -0.5f}, {1, 1, 0.5f});
+        std::shared_ptr<IScalarGrid> values = CreateScalarGrid(*device_);
+        ASSERT_TRUE(values->SetValues(2, 1, 1, std::vector<float>{0.0f, 1.0f}));
+        std::shared_ptr<IVectorGrid> displacements = vector ? CreateVectorGrid(*device_) : nullptr;
+        if (vector) {
+            ASSERT_TRUE(displacements->SetVectors(2, 1, 1, std::vector<Vector3f>(2, *vector)));
+        }
+        mesh_->SetGeometry(BuildLineGeometry(*device_, vertices, box));
+        mesh_->SetGrids(values, displacements, box);
         mesh_->SetColor(kLineColor);
         mesh_->SetDeformation(deformation);
     }
@@ -104,8 +88,8 @@ protected:
                     nearest = std::min(nearest, d);
                     onInterior |= d < 0.01 && along > 1.0;
                 }
-                const Rgba texel{color_[4 * (y * kSize + x)], color_[4 * (y * kSize + x) + 1],
-                                 color_[4 * (y * kSize + x) + 2], 255};
+                const std::size_t i = 4 * (y * kSize + x);
+                const Rgba texel{color_[i], color_[i + 1], color_[i + 2], 255};
                 if (onInterior && texel != kLineColor && missing++ < 5)
                     ADD_FAILURE() << "no line at (" << x << ", " << y << ")";
                 if (nearest > 1.0 && texel != Rgba{0, 0, 0, 255} && stray++ < 5)

@@ -3,45 +3,15 @@
 
 #include <GlDevice.h>
 #include <OffscreenFrame.h>
-#include <RenderPasses.h>
 
 #include <gmock/gmock.h>
 #include <png.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <tuple>
 
 namespace Korvex::Rendering::gltest {
 namespace {
-
-TEST(FramePasses, EachTechniqueHasItsPassAndEveryPassItsTargets) {
-    EXPECT_EQ(PassForTechnique(StringId("SimulationTechnique")), PassKind::Opaque);
-    EXPECT_EQ(PassForTechnique(StringId("CappedSimulationTechnique")), PassKind::Capped);
-    EXPECT_EQ(PassForTechnique(StringId("TransparentSimulationTechnique")), PassKind::Transparent);
-    EXPECT_EQ(PassForTechnique(StringId("ShadowTechnique")), std::nullopt);
-    for (const bool probes : {true, false}) {
-        FrameTargets targets{ImageId::FromParts(1, 1), ImageId::Null(), ImageId::Null(), ImageId::FromParts(4, 1)};
-        if (probes) targets.probeValue = ImageId::FromParts(2, 1), targets.probeDepth = ImageId::FromParts(3, 1);
-        for (const PassKind kind : {PassKind::Opaque, PassKind::Capped, PassKind::Transparent}) {
-            const RenderPassDesc pass = MakeRenderPass(targets, kind);
-            EXPECT_EQ(pass.blendMode, kind == PassKind::Transparent ? kBlendAlpha : kBlendOff);
-            EXPECT_EQ(std::tuple(pass.cullMode, pass.depthCompare, pass.depthWrite, pass.stencilCompareFront),
-                      std::tuple(kCullNone, kCompareLess, 1u, kCompareAlways));
-            const std::tuple<RenderTarget, ImageId, std::uint32_t> expected[] = {
-                {kTargetColor, targets.color, kFormatRgba8Unorm},
-                {kTargetProbeValue, targets.probeValue, probes ? kFormatR32Float : 0u},
-                {kTargetProbeDepth, targets.probeDepth, probes ? kFormatR32Float : 0u},
-                {kTargetUnused, ImageId::Null(), 0},
-                {kTargetDepthStencil, targets.depthStencil, kFormatDepth24Stencil8}};
-            for (const auto& [target, image, format] : expected) {
-                EXPECT_EQ(pass.targets[target].image, image) << "target " << target;
-                EXPECT_EQ(pass.targets[target].format, format) << "target " << target;
-                EXPECT_EQ(pass.targets[target].writeEnable, image.IsNull() ? 0u : 1u) << "target " << target;
-            }
-        }
-    }
-}
 
 // Notes the order in which the frame draws it and the pass it was given.
 class LoggingRenderable final : public IRenderable {

@@ -73,12 +73,7 @@ std::array<double, 3> GradientColor(const std::vector<std::uint8_t>& rgba, doubl
             (1 - w) * rgba[4 * i0 + 2] + w * rgba[4 * i1 + 2]};
 }
 
-struct Pixel {
-    std::uint32_t x, y;
-    Rgba color;
-    float value;
-    Vec3 point;
-};
+struct Pixel { std::uint32_t x, y; Rgba color; float value; Vec3 point; };
 
 // The pixel centre's distance from the view axis, in world units.
 double AxisDistance(std::uint32_t x, std::uint32_t y) {

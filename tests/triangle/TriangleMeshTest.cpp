@@ -28,10 +28,7 @@ using detail::TriangleConstants;
 
 struct Variant {
     std::uint64_t planeCount = 0;
-    bool deform = false;
-    bool drawingPlane = false;
-    bool probeValue = false;
-    bool probePosition = false;
+    bool deform = false, drawingPlane = false, probeValue = false, probePosition = false;
 };
 
 // The class seed, then each field hashed twice, in declaration order.
@@ -163,9 +160,8 @@ TEST_F(TriangleMeshTest, ColorMapInstallsAGradientImageAndItsEndColours) {
         EXPECT_EQ(device.Calls()[0].arguments, "{" + std::to_string(c.texels) + ",0,0,6,1,1,65}");
         EXPECT_EQ(device.ImageBytes(ImageId{device.Calls()[0].result}),
                   Bytes(c.table.begin(), c.table.begin() + 4 * c.texels));
-        EXPECT_EQ(fresh.GradientWidth(), c.width);
-        EXPECT_EQ(fresh.Constants().underflow_color, c.underflow);
-        EXPECT_EQ(fresh.Constants().overflow_color, c.overflow);
+        EXPECT_EQ(std::tuple(fresh.GradientWidth(), fresh.Constants().underflow_color, fresh.Constants().overflow_color),
+                  std::tuple(c.width, c.underflow, c.overflow));
     }
 
     mesh.SetColorMap(Colors(8));
@@ -310,10 +306,9 @@ TEST_F(TriangleCappingTest, TwoPlanesDrawCapsCountCapsAgainThenTheClippedSurface
     for (const RecordedPass& p : passes) {
         if (p.operation != "Draw") continue;
         const bool probes = !p.drawCall.targets[kTargetProbeValue].IsNull();
-        EXPECT_EQ(p.drawCall.targets[kTargetProbeDepth].IsNull(), !probes);
-        EXPECT_EQ(p.state.targetFormats[kTargetProbeValue], probes ? kFormatR32Float : 0u);
-        EXPECT_EQ(p.drawCall.targets[kTargetColor], color);
-        EXPECT_EQ(p.drawCall.targets[kTargetDepthStencil], depthStencil);
+        EXPECT_EQ(std::tuple(p.drawCall.targets[kTargetProbeDepth].IsNull(), p.state.targetFormats[kTargetProbeValue],
+                             p.drawCall.targets[kTargetColor], p.drawCall.targets[kTargetDepthStencil]),
+                  std::tuple(!probes, probes ? kFormatR32Float : 0u, color, depthStencil));
     }
 }
 

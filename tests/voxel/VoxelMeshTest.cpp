@@ -155,9 +155,8 @@ TEST_F(VoxelMeshTest, DrawsOnceVoxelsAndValuesAreThereInstallingViridisFirst) {
     EXPECT_THAT(uploaded.overflow_color, ElementsAre(253 / 255.0f, 231 / 255.0f, 36 / 255.0f, 1));
     EXPECT_EQ(uploaded.min_sample_value, -0x1.010102p-9f);
     const DrawArguments& draw = First("DrawVertices").As<DrawArguments>();
-    EXPECT_EQ(draw.vertexCount, 3u) << "one point per voxel";
-    EXPECT_EQ(draw.firstVertex, 0u);
-    EXPECT_TRUE(draw.vertexBuffers[0].IsNull());
+    EXPECT_EQ(std::tuple(draw.vertexCount, draw.firstVertex, draw.vertexBuffers[0].IsNull()), std::tuple(3u, 0u, true))
+        << "one point per voxel, from no buffer";
     EXPECT_THAT(Draw(*mesh), ElementsAre("UpdateBuffer", "BindDrawCall", "DrawVertices"));
 }
 

@@ -70,39 +70,26 @@ TEST(GridGeometryTest, SurfaceIsClosedWoundOutwardAndCoversTheBox) {
     EXPECT_NEAR(area, 2.0 * (1.5 * 1.0 + 1.0 * 5.0 + 5.0 * 1.5), 1e-9);
 }
 
-struct Segment {
-    Point from, to;
-};
-
-std::vector<Segment> Segments(const std::vector<VertexPN>& lines) {
-    std::vector<Segment> segments;
-    for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
-        segments.push_back({PositionOf(lines[i]), PositionOf(lines[i + 1])});
-    return segments;
-}
-
 TEST(GridGeometryTest, EdgesAreTheCellEdgesOnTheBoundaryEachOnce) {
     // 2 x 2 x 2 cells: along each axis 8 of the 9 grid lines lie on the
     // boundary (not the one through the middle), each of 2 cell edges.
-    const GridLayout cube{{3, 3, 3}, {0, 0, 0}, {1, 1, 1}};
-    const std::vector<VertexPN> lines = BoundaryCellEdges(cube);
-    ASSERT_EQ(lines.size() % 2, 0u);
-    const std::vector<Segment> segments = Segments(lines);
-    EXPECT_EQ(segments.size(), 3u * 8 * 2);
+    const std::vector<VertexPN> lines = BoundaryCellEdges({{3, 3, 3}, {0, 0, 0}, {1, 1, 1}});
+    ASSERT_EQ(lines.size(), 2u * 3 * 8 * 2);
     std::set<std::pair<Point, Point>> unique;
-    for (const Segment& s : segments) {
+    for (std::size_t i = 0; i < lines.size(); i += 2) {
+        const Point from = PositionOf(lines[i]), to = PositionOf(lines[i + 1]);
         int along = 0;
-        for (int k = 0; k < 3; ++k)
-            if (s.from[k] != s.to[k]) ++along;
-        EXPECT_EQ(along, 1) << "a segment runs along one axis";
         bool onBoundary = false;
-        for (int k = 0; k < 3; ++k)
-            if (s.from[k] == s.to[k] && (s.from[k] == 0.0f || s.from[k] == 2.0f)) onBoundary = true;
+        for (int k = 0; k < 3; ++k) {
+            along += from[k] != to[k];
+            onBoundary |= from[k] == to[k] && (from[k] == 0.0f || from[k] == 2.0f);
+        }
+        EXPECT_EQ(along, 1) << "a segment runs along one axis";
         EXPECT_TRUE(onBoundary);
-        unique.insert({std::min(s.from, s.to), std::max(s.from, s.to)});
+        unique.insert({std::min(from, to), std::max(from, to)});
+        EXPECT_EQ(lines[i].normal[0] * lines[i].normal[0], 0.0f);
     }
-    EXPECT_EQ(unique.size(), segments.size());
-    for (const VertexPN& vertex : lines) EXPECT_EQ(vertex.normal[0] * vertex.normal[0], 0.0f);
+    EXPECT_EQ(2 * unique.size(), lines.size());
 }
 
 TEST(GridGeometryTest, VoxelsAreTheCellsWhoseMeanLiesInTheRange) {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <tuple>
 
 namespace Korvex::App {
@@ -83,33 +84,29 @@ TEST(ScenePlanTest, OptionsReachEveryLayerInDrawOrder) {
 }
 
 TEST(ScenePlanTest, DataThatCannotBeDrawnIsNamed) {
-    RenderOptions deform = FileOptions();
-    deform.deformation = 2.0f;
-    EXPECT_EQ(PlanFromOptions(SmallGrid(false), deform).error, "deformation needs VECTORS in the file");
-    deform.deformation = 0.0f;
-    EXPECT_EQ(PlanFromOptions(SmallGrid(false), deform).error, "");
-
-    VtkGrid line = SmallGrid(false);
-    line.dimensions = {27, 1, 1};
-    EXPECT_EQ(PlanFromOptions(line, FileOptions()).error,
-              "the grid is 27x1x1: a surface needs 2 samples along two axes at least");
-    RenderOptions edges = FileOptions();
-    edges.drawSurface = false;
-    edges.drawEdges = true;
-    VtkGrid point = SmallGrid(false);
-    point.dimensions = {1, 1, 1};
-    point.scalars.resize(1);
-    EXPECT_EQ(PlanFromOptions(point, edges).error, "the grid is 1x1x1: it has no cell edges");
-
-    RenderOptions voxels = FileOptions();
-    voxels.drawVoxels = true;
-    voxels.voxelRange = {{100.0f, 200.0f}};
-    EXPECT_EQ(PlanFromOptions(SmallGrid(false), voxels).error, "no cell lies in the voxel range 100 to 200");
-    VtkGrid flat = SmallGrid(false);
-    flat.dimensions = {9, 3, 1};
-    voxels.voxelRange.reset();
-    EXPECT_EQ(PlanFromOptions(flat, voxels).error,
-              "voxels need at least 2 samples along every axis; the grid has 9x3x1");
+    using Range = std::optional<std::array<float, 2>>;
+    const struct {
+        std::array<std::size_t, 3> dimensions; bool surface, edges, voxels; float deformation; Range voxelRange;
+        std::string error;
+    } cases[] = {
+        {{3, 3, 3}, true, false, false, 2.0f, {}, "deformation needs VECTORS in the file"},
+        {{3, 3, 3}, true, false, false, 0.0f, {}, ""},
+        {{27, 1, 1}, true, false, false, 0.0f, {},
+         "the grid is 27x1x1: a surface needs 2 samples along two axes at least"},
+        {{1, 1, 1}, false, true, false, 0.0f, {}, "the grid is 1x1x1: it has no cell edges"},
+        {{3, 3, 3}, true, false, true, 0.0f, Range{{100, 200}}, "no cell lies in the voxel range 100 to 200"},
+        {{9, 3, 1}, true, false, true, 0.0f, {}, "voxels need at least 2 samples along every axis; the grid has 9x3x1"},
+    };
+    for (const auto& c : cases) {
+        VtkGrid grid = SmallGrid(false);
+        grid.dimensions = c.dimensions;
+        grid.scalars.resize(c.dimensions[0] * c.dimensions[1] * c.dimensions[2]);
+        RenderOptions options = FileOptions();
+        options.drawSurface = c.surface, options.drawEdges = c.edges, options.drawVoxels = c.voxels;
+        options.deformation = c.deformation;
+        options.voxelRange = c.voxelRange;
+        EXPECT_EQ(PlanFromOptions(grid, options).error, c.error);
+    }
 }
 
 TEST(ScenePlanTest, ConstantDataGetsARangeAroundItsValue) {

@@ -26,23 +26,17 @@ namespace {
 inline constexpr std::uint32_t kTargetSize = 64;
 using Rgba = std::array<std::uint8_t, 4>;
 
-// The quad program's constants: a rectangle in pixels, drawn at a depth.
-struct QuadParams {
-    std::array<float, 4> rect{0, 0, kTargetSize, kTargetSize};  // x0, y0, x1, y1 in pixels
-    std::array<float, 4> color{1, 1, 1, 1};
-    float depth = 0.5f;
-    float value = 1.0f;  // written to the probe target
-    std::array<float, 2> padding{};
-};
+// One triangle over the whole target, from the vertex id, at a depth.
+std::string FullScreenVertex(std::string_view depth) {
+    return "void main() {\n    float2 corner = float2(float(($VertexId$ << 1) & 2), float($VertexId$ & 2));\n"
+           "    $Position$ = float4(corner * 2.0 - float2(1.0, 1.0), " + std::string(depth) + ", 1.0);\n}\n";
+}
 
-// Six vertices from the vertex id: a rectangle of two triangles.
+// The whole-target program's constants: a colour at a depth, and the value
+// it writes to the probe target.
+struct QuadParams { std::array<float, 4> color{1, 1, 1, 1}; float depth = 0.5f, value = 1.0f; float padding[2] = {}; };
 constexpr std::string_view kQuadConstants =
-    "CBUFFER(params, 0) { float4 rect; float4 color; float depth; float value; float2 padding; };\n";
-constexpr std::string_view kQuadVertex =
-    "void main() {\n    float2 xy = rect.xy;\n"
-    "    if ($VertexId$ == 1 || $VertexId$ == 4 || $VertexId$ == 5) { xy.x = rect.z; }\n"
-    "    if ($VertexId$ == 2 || $VertexId$ == 3 || $VertexId$ == 5) { xy.y = rect.w; }\n"
-    "    $Position$ = float4(xy / 32.0 - float2(1.0, 1.0), depth, 1.0);\n}\n";
+    "CBUFFER(params, 0) { float4 color; float depth; float value; float2 padding; };\n";
 
 // A pixel stage with the declared inputs that writes colour, and value (an
 // expression of the inputs) to the probe target.
@@ -116,7 +110,7 @@ protected:
         return program;
     }
     GpuHandle<ProgramTag> QuadProgram() {
-        return Program(std::string(kQuadConstants) + std::string(kQuadVertex),
+        return Program(std::string(kQuadConstants) + FullScreenVertex("depth"),
                        std::string(kQuadConstants) + ProbePixel("", "value", "color.x, color.y, color.z, color.w"));
     }
     GpuHandle<PipelineStateTag> MakePipeline(const PipelineStateDesc& desc) {
@@ -169,10 +163,6 @@ constexpr const char* kAttributeVertex =
     "void main() { $Position$ = float4($P$, 1.0); $oN$ = $N$; }\n";
 const std::string kAttributePixel = ProbePixel("[in float3 N : normal]", "$N$.x + 10.0 * $N$.y + 100.0 * $N$.z");
 
-// One triangle over the whole target.
-constexpr const char* kFullScreenVertex =
-    "void main() {\n    float2 corner = float2(float(($VertexId$ << 1) & 2), float($VertexId$ & 2));\n"
-    "    $Position$ = float4(corner * 2.0 - float2(1.0, 1.0), 0.5, 1.0);\n}\n";
 
 constexpr Rgba kBlack{0, 0, 0, 255};
 
@@ -413,12 +403,12 @@ TEST_F(GlDeviceGLTest, AttributesMeetInputsBySemanticInDeclarationOrder) {
 TEST_F(GlDeviceGLTest, StaleAndNullIdsAreIgnored) {
     auto program = QuadProgram();
     auto constants = QuadConstants();
-    const QuadParams red{{0, 0, 64, 64}, {1, 0, 0, 1}};
+    const QuadParams red{{1, 0, 0, 1}};
     Device().UpdateBuffer(constants.Get(), 0, sizeof(red), &red);
     const std::uint64_t draws = Device().Counters().draws;
     const auto drawQuad = [&](PipelineStateId pipeline, const DrawCallDesc& drawCall) {
         Device().BindDrawCall(pipeline, drawCall);
-        Device().DrawVertices({}, 6, 0);
+        Device().DrawVertices({}, 3, 0);
     };
     const PipelineStateId stalePipeline = Device().CreatePipelineState(Pipeline(program.Get()));
     Device().DestroyPipelineState(stalePipeline);
@@ -445,7 +435,7 @@ TEST_F(GlDeviceGLTest, StaleAndNullIdsAreIgnored) {
     withProbe.targets[kTargetProbeValue] = Device().CreateImage(desc);
     Device().BindDrawCall(pipeline.Get(), withProbe);
     Device().DestroyImage(withProbe.targets[kTargetProbeValue]);
-    Device().DrawVertices({}, 6, 0);
+    Device().DrawVertices({}, 3, 0);
     EXPECT_EQ(Device().Counters().draws, draws);
     EXPECT_EQ(ColorAt(32, 32), kBlack);
 
@@ -480,11 +470,11 @@ TEST_F(GlDeviceGLTest, ClearsReachTheirTargetsAndKeepTheBoundState) {
     PipelineStateDesc desc = Pipeline(program.Get());
     desc.depthWrite = 0;
     auto pipeline = MakePipeline(desc);
-    const QuadParams params{{0, 0, 64, 64}, {1, 1, 1, 1}, 0.25f};
+    const QuadParams params{{1, 1, 1, 1}, 0.25f};
     Device().UpdateBuffer(constants.Get(), 0, sizeof(params), &params);
     Device().BindDrawCall(pipeline.Get(), DrawCall(constants.Get()));
     Device().ClearDepth(ColorTarget(), DepthStencilTarget(), 0.5f);
-    Device().DrawVertices({}, 6, 0);
+    Device().DrawVertices({}, 3, 0);
     EXPECT_NEAR(DepthAt(32, 32), 0.5f, 1e-6) << "no depth written";
     EXPECT_EQ(ColorAt(32, 32), (Rgba{255, 255, 255, 255}));
 }
@@ -506,7 +496,7 @@ TEST_F(GlDeviceGLTest, ViewsOutliveTheirImageAndEqualSamplersShareOne) {
     GpuHandle<SamplerTag> second(Device(), Device().CreateSampler({kFilterLinear, kAddressClamp}));
     EXPECT_NE(first.Get(), second.Get());
     first.Reset();
-    auto program = Program(kFullScreenVertex, samplePixel);
+    auto program = Program(FullScreenVertex("0.5"), samplePixel);
     auto pipeline = MakePipeline(Pipeline(program.Get()));
     DrawCallDesc drawCall = DrawCall();
     drawCall.resources[2] = {view.Get(), second.Get(), kStagePixel};

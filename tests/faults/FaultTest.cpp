@@ -37,9 +37,7 @@ public:
         pass_.targets[kTargetDepthStencil] = {1, make(kFormatDepth24Stencil8, kImageUsageDepthStencilTarget),
                                               kFormatDepth24Stencil8};
     }
-    ~Targets() {
-        for (const RenderTargetRecord& target : pass_.targets) device_.DestroyImage(target.image);
-    }
+    ~Targets() { for (const RenderTargetRecord& target : pass_.targets) device_.DestroyImage(target.image); }
 
     const RenderPassDesc& Pass() const { return pass_; }
 
@@ -73,9 +71,7 @@ struct Scenario {
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
 
 template <class Mesh>
-Mesh& As(const Subject& s) {
-    return dynamic_cast<Mesh&>(*s.mesh);
-}
+Mesh& As(const Subject& s) { return dynamic_cast<Mesh&>(*s.mesh); }
 
 Scenario Make(std::string name, std::function<void(Subject&)> setUp) {
     return {std::move(name), [setUp](RecordingDevice& device) {
@@ -189,9 +185,7 @@ void ExpectNoStagingImageAlive(const RecordingDevice& device) {
 std::string ThrownBy(Subject& subject) {
     try {
         subject.act(subject);
-    } catch (const std::exception& error) {
-        return error.what();
-    }
+    } catch (const std::exception& error) { return error.what(); }
     return {};
 }
 

@@ -117,9 +117,7 @@ TEST(GridUploadTest, StagingHoldsEachRowAtItsPitchAndNothingElse) {
         }
 }
 
-MATCHER_P(SameFloat, expected, "") {
-    return std::isnan(expected) ? std::isnan(arg) : arg == expected;
-}
+MATCHER_P(SameFloat, expected, "") { return std::isnan(expected) ? std::isnan(arg) : arg == expected; }
 
 TEST(ScalarGridRangeTest, FollowsTheOrderedComparisons) {
     const struct Case { std::vector<float> values; float min, max; } cases[] = {

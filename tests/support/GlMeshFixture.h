@@ -34,9 +34,7 @@ protected:
         MakeFrame({0, 0, 0, 1});
     }
 
-    void TearDown() override {
-        if (frame_ != nullptr && HasFailure()) SaveColor();
-    }
+    void TearDown() override { if (frame_ != nullptr && HasFailure()) SaveColor(); }
 
     // Runs after the derived fixture released its objects.
     ~GlMeshFixture() override {

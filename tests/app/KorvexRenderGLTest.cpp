@@ -33,20 +33,16 @@ constexpr double kDepthTolerance = 2e-3;
 
 double Field(const Vec3& p) { return p[0] + 2.0 * p[1] + 3.0 * p[2]; }
 
-// The grid as an ASCII file; each vector is lift (the same everywhere).
-std::string LinearGridFile(std::optional<Vec3> lift = std::nullopt) {
+// The grid as an ASCII file; lifted, with a vector (0, 0, 1) at every sample.
+std::string LinearGridFile(bool lifted = false) {
     std::string text =
         "# vtk DataFile Version 3.0\nlinear field\nASCII\nDATASET STRUCTURED_POINTS\nDIMENSIONS 9 7 5\n"
         "ORIGIN -1 0 2\nSPACING 0.25 0.5 0.5\nPOINT_DATA 315\nSCALARS f float 1\nLOOKUP_TABLE default\n";
     for (int k = 0; k < 5; ++k)
         for (int j = 0; j < 7; ++j)
             for (int i = 0; i < 9; ++i) text += std::to_string(Field({-1.0 + 0.25 * i, 0.5 * j, 2.0 + 0.5 * k})) + "\n";
-    if (lift) {
-        text += "VECTORS u float\n";
-        for (int n = 0; n < 315; ++n)
-            text +=
-                std::to_string((*lift)[0]) + " " + std::to_string((*lift)[1]) + " " + std::to_string((*lift)[2]) + "\n";
-    }
+    if (lifted) text += "VECTORS u float\n";
+    for (int n = 0; lifted && n < 315; ++n) text += "0 0 1\n";
     return text;
 }
 
@@ -200,7 +196,7 @@ TEST_F(KorvexRenderGLTest, CapClosesTheCutWithTheFieldOnThePlane) {
 TEST_F(KorvexRenderGLTest, DeformationMovesTheSurfaceAndKeepsItsValues) {
     // Every sample lifted by (0, 0, 1), shown at half: the box is drawn
     // 0.5 higher, each point still carrying its own value.
-    WriteFile("grid.vtk", LinearGridFile(Vec3{0.0, 0.0, 1.0}));
+    WriteFile("grid.vtk", LinearGridFile(true));
     sceneBox_ = {{-1, 0, 1.5f}, {1, 3, 4.5f}};
     const Vec3 liftedMin{kBoxMin[0], kBoxMin[1], kBoxMin[2] + 0.5}, liftedMax{kBoxMax[0], kBoxMax[1], kBoxMax[2] + 0.5};
     const auto lowered = [](Vec3 p) { return Vec3{p[0], p[1], p[2] - 0.5}; };
@@ -208,21 +204,18 @@ TEST_F(KorvexRenderGLTest, DeformationMovesTheSurfaceAndKeepsItsValues) {
     ExpectProbe({"--deform", "0.5"}, 25, 20, liftedMin, liftedMax, -60.0, 25.0, lowered);
 }
 
-TEST_F(KorvexRenderGLTest, TurntableWritesNumberedFramesAndShowsProgress) {
+TEST_F(KorvexRenderGLTest, TurntableWritesNumberedFramesAndAnUnwritableOutputNone) {
     WriteFile("grid.vtk", LinearGridFile());
     const AppRun run = Run({"grid.vtk", "--size", "32x24", "--turntable", "3", "-o", "spin/g.png"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Files(), (std::vector<std::string>{"grid.vtk", "spin/g-000.png", "spin/g-001.png", "spin/g-002.png"}));
     EXPECT_EQ(run.err, "frame 1/3: spin/g-000.png\nframe 2/3: spin/g-001.png\nframe 3/3: spin/g-002.png\n");
     EXPECT_EQ(run.out.rfind("spin/g-000.png to spin/g-002.png: 3 turntable frames of 'f'", 0), 0u) << run.out;
-}
-
-TEST_F(KorvexRenderGLTest, UnwritableOutputLeavesNoFile) {
-    WriteFile("grid.vtk", LinearGridFile());
-    const AppRun run = Run({"grid.vtk", "--size", "16x16", "-o", "grid.vtk/picture.png"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "korvex-render: grid.vtk/picture.png: cannot make its directory: Not a directory\n");
-    EXPECT_EQ(Files(), (std::vector<std::string>{"grid.vtk"}));
+    // An output that cannot be written leaves no file.
+    const AppRun unwritable = Run({"grid.vtk", "--size", "16x16", "-o", "grid.vtk/picture.png"});
+    EXPECT_EQ(unwritable.status, 2);
+    EXPECT_EQ(unwritable.err, "korvex-render: grid.vtk/picture.png: cannot make its directory: Not a directory\n");
+    EXPECT_EQ(Files().size(), 4u);
 }
 
 TEST_F(KorvexRenderGLTest, DemoWritesItsPicturesAndTheProbedTemperature) {
@@ -230,18 +223,12 @@ TEST_F(KorvexRenderGLTest, DemoWritesItsPicturesAndTheProbedTemperature) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Files(), (std::vector<std::string>{"out/demo-edges.png", "out/demo-probe.png", "out/demo-surface.png",
                                                  "out/demo-voxels.png"}));
-    for (const char* name :
-         {"out/demo-surface.png:", "out/demo-edges.png:", "out/demo-voxels.png:", "out/demo-probe.png:"})
-        EXPECT_NE(run.out.find(name), std::string::npos) << run.out;
     std::smatch match;
     ASSERT_TRUE(std::regex_search(run.out, match, std::regex(R"(temperature under the image centre: (\S+) C)")))
         << run.out;
     const double temperature = std::stod(match[1]);
     EXPECT_GT(temperature, 20.0);
     EXPECT_LT(temperature, 100.0);
-    const Picture probe = ReadPng(Path("out/demo-probe.png"));
-    ASSERT_EQ(probe.width, 160u);
-    EXPECT_TRUE(probe.IsBackground(0, 0));
 }
 
 }  // namespace

@@ -129,10 +129,9 @@ TEST(ScenePlanTest, DemoPicturesArePlannedWithTheirGeometry) {
     std::string error;
     const std::vector<DemoImage> images = DemoImages(block, &error);
     ASSERT_EQ(error, "");
-    std::vector<std::string> names;
     bool capped = false, voxels = false, deformedEdges = false, probed = false;
+    ASSERT_EQ(images.size(), 4u);  // their files: KorvexRenderGLTest
     for (const DemoImage& image : images) {
-        names.push_back(image.fileName);
         for (const Layer& layer : image.plan.layers) {
             capped |= layer.kind == LayerKind::Surface && layer.capping && layer.clipPlanes.size() == 2;
             voxels |= layer.kind == LayerKind::Voxels && layer.wireframe && !image.plan.voxels.empty();
@@ -140,8 +139,6 @@ TEST(ScenePlanTest, DemoPicturesArePlannedWithTheirGeometry) {
         }
         probed |= image.probeCentre;
     }
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"demo-surface.png", "demo-edges.png", "demo-voxels.png", "demo-probe.png"}));
     EXPECT_TRUE(capped && voxels && deformedEdges && probed);
 }
 

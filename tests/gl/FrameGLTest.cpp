@@ -78,9 +78,7 @@ TEST_F(FrameTest, PngHasTheTopRowFirst) {
     auto frame = MakeFrame();
     frame->Clear();
     const std::vector<std::uint8_t> white(4 * kTargetSize, 255);
-    SubImage bottomRow;
-    bottomRow.width = kTargetSize;
-    bottomRow.height = 1;
+    const SubImage bottomRow{0, 0, 0, kTargetSize, 1, 0, 0};
     ASSERT_TRUE(Device().WriteImage(frame->Targets().color, bottomRow, white.data(), white.size()));
     const std::string path = ::testing::TempDir() + "frame-" + std::to_string(getpid()) + ".png";
     std::string error;

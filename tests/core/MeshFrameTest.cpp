@@ -1,7 +1,6 @@
 // What every mesh shares, on a minimal mesh over the shared base with fake
-// grids and geometry: clip planes, transforms, alpha and technique, grids,
-// the world box, release order, and the descriptions Draw hands to
-// DrawWithState.
+// grids and geometry: clip planes, alpha and technique, the world box and
+// release order.
 
 #include "core/GridMeshBase.h"
 
@@ -15,7 +14,6 @@
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <tuple>
@@ -39,32 +37,17 @@ public:
                                void* passThrough) = 0;
 };
 
-struct DrawWithStateCall {
-    IGpu* gpu;
-    PipelineStateDesc state;
-    DrawCallDesc drawCall;
-    ResourceCache* cache;
-    void* passThrough;
-};
-
 class TestMesh final : public detail::GeometryGridMeshBase<ITestMesh, TestConstants> {
 public:
     explicit TestMesh(IGpu& gpu) : GeometryGridMeshBase(gpu) {}
 
-    void DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCallDesc& drawCall, ResourceCache& cache,
-                       void* passThrough) override {
-        drawWithStateCalls.push_back({&gpu, state, drawCall, &cache, passThrough});
-        // Scribbled over, so a later draw shows whether it reuses them.
-        const std::vector<unsigned char> junk(std::max(sizeof state, sizeof drawCall), 0xab);
-        std::memcpy(&state, junk.data(), sizeof state);
-        std::memcpy(&drawCall, junk.data(), sizeof drawCall);
-    }
+    // What Draw makes of a pass is shown by every picture drawn through a frame.
+    void DrawWithState(IGpu&, PipelineStateDesc&, DrawCallDesc&, ResourceCache&, void*) override {}
 
     using GeometryGridMeshBase::AttachGrids;
     const TestConstants& Constants() const { return constants_; }
     std::uint64_t PlaneCount() const { return planeCount_; }
 
-    std::vector<DrawWithStateCall> drawWithStateCalls;
 };
 
 class FakeGeometry final : public IGeometry {
@@ -121,7 +104,6 @@ using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using Box = boundingbox<float, 3>;
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr float kFloatMax = std::numeric_limits<float>::max();
 
@@ -238,55 +220,6 @@ TEST(MeshFrameRelease, ReplacedGeometryGoesAtOnceTheRestVectorGridFirst) {
         EXPECT_THAT(log, ElementsAre("replaced geometry"));
     }
     EXPECT_THAT(log, ElementsAre("replaced geometry", "vector grid", "scalar grid", "geometry"));
-}
-
-template <class T>
-Bytes BytesOf(const T& object, std::size_t offset, std::size_t size) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&object);
-    return Bytes(bytes + offset, bytes + offset + size);
-}
-
-// Every byte differs from its neighbours and from the bytes 256 away, so a
-// range read from a wrong offset shows.
-RenderPassDesc PatternedPass() {
-    Bytes bytes(sizeof(RenderPassDesc));
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 37 + (i >> 8) * 101 + 5);
-    RenderPassDesc pass;
-    std::memcpy(&pass, bytes.data(), sizeof pass);
-    return pass;
-}
-
-// The byte layout of both descriptions is the host's: offsets by hand.
-TEST_F(MeshFrameTest, DrawHandsDrawWithStateFreshDescriptionsBuiltFromThePass) {
-    const RenderPassDesc pass = PatternedPass();
-    ResourceCache cache;
-    int passThrough = 0;
-    mesh.Draw(nullptr, pass, cache, &passThrough);
-    mesh.Draw(nullptr, pass, cache, nullptr);  // after DrawWithState scribbled over the first descriptions
-
-    ASSERT_EQ(mesh.drawWithStateCalls.size(), 2u);
-    const DrawWithStateCall& call = mesh.drawWithStateCalls[1];
-    EXPECT_EQ(mesh.drawWithStateCalls[0].gpu, &device);
-    EXPECT_EQ(mesh.drawWithStateCalls[0].cache, &cache);
-    EXPECT_EQ(mesh.drawWithStateCalls[0].passThrough, &passThrough);
-    EXPECT_TRUE(device.Calls().empty());
-    const DrawWithStateCall& first = mesh.drawWithStateCalls[0];
-    EXPECT_EQ(BytesOf(first.state, 0, sizeof first.state), BytesOf(call.state, 0, sizeof call.state));
-    EXPECT_EQ(BytesOf(first.drawCall, 0, sizeof first.drawCall), BytesOf(call.drawCall, 0, sizeof call.drawCall));
-
-    // The pass's settings and target formats go into the state; its target
-    // images into the draw call, whose other slots stay empty.
-    const PipelineStateDesc& state = call.state;
-    EXPECT_EQ(BytesOf(state, 348, 76), BytesOf(pass, 868, 76)) << "settings block";
-    EXPECT_EQ(BytesOf(state, 424, 4), BytesOf(pass, 944, 4)) << "target 0 record, first field";
-    for (std::size_t k = 0; k < 5; ++k)
-        EXPECT_EQ(BytesOf(state, 428 + 4 * k, 4), BytesOf(pass, 944 + 16 * k + 12, 4)) << "format of target " << k;
-    EXPECT_EQ(BytesOf(state, 448, 4), BytesOf(pass, 960, 4)) << "target 1 record, first field";
-
-    const DrawCallDesc& drawCall = call.drawCall;
-    EXPECT_EQ(BytesOf(drawCall, 0, 420), BytesOf(DrawCallDesc{}, 0, 420)) << "buffers, resources, stencil reference";
-    for (std::size_t k = 0; k < 5; ++k)
-        EXPECT_EQ(BytesOf(drawCall, 420 + 8 * k, 8), BytesOf(pass, 944 + 16 * k + 4, 8)) << "image of target " << k;
 }
 
 }  // namespace

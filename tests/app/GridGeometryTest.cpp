@@ -34,8 +34,7 @@ TEST(GridGeometryTest, CellBoxRunsFromFirstToLastSampleAndTextureBoxHalfASpacing
     EXPECT_EQ(kBlock.TextureBox(), (Rendering::boundingbox<float, 3>({0.75f, -2.125f, 0.0f}, {2.75f, -0.875f, 6.0f})));
     // One sample along an axis still spans one spacing on the GPU.
     const GridLayout flat{{3, 3, 1}, {0, 0, 0}, {1, 1, 2}};
-    EXPECT_EQ(flat.TextureBox().min[2], -1.0f);
-    EXPECT_EQ(flat.TextureBox().max[2], 1.0f);
+    EXPECT_EQ(std::pair(flat.TextureBox().min[2], flat.TextureBox().max[2]), std::pair(-1.0f, 1.0f));
 }
 
 TEST(GridGeometryTest, SurfaceIsClosedWoundOutwardAndCoversTheBox) {
@@ -59,9 +58,7 @@ TEST(GridGeometryTest, SurfaceIsClosedWoundOutwardAndCoversTheBox) {
                 EXPECT_EQ(a[k], normal > 0 ? box.max[k] : box.min[k]);
             }
         }
-        ++edges[{a, b}];
-        ++edges[{b, c}];
-        ++edges[{c, a}];
+        for (const auto& edge : {std::pair{a, b}, std::pair{b, c}, std::pair{c, a}}) ++edges[edge];
     }
     for (const auto& [edge, count] : edges) {
         EXPECT_EQ(count, 1);

@@ -60,8 +60,7 @@ protected:
         std::string command = "cd '" + dir_.string() + "' && '" KORVEX_RENDER_PATH "'";
         for (const std::string& arg : args) command += " '" + arg + "'";
         const int result = std::system((command + " >stdout.txt 2>stderr.txt").c_str());
-        AppRun run{WIFEXITED(result) ? WEXITSTATUS(result) : -1, Take("stdout.txt"), Take("stderr.txt")};
-        return run;
+        return {WIFEXITED(result) ? WEXITSTATUS(result) : -1, Take("stdout.txt"), Take("stderr.txt")};
     }
 
 private:

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace Korvex::App::test {
@@ -22,20 +23,15 @@ inline std::string WithLine(const std::string& text, const std::string& line, co
     return result;
 }
 
-inline void AppendBigEndian(std::string& bytes, float value) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((bits >> shift) & 0xFF);
-}
-
-inline void AppendBigEndian(std::string& bytes, double value) {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    for (int shift = 56; shift >= 0; shift -= 8) bytes += static_cast<char>((bits >> shift) & 0xFF);
-}
-
+// Each value's bytes, most significant first.
 template <class T>
 std::string BigEndianValues(const std::vector<T>& values) {
     std::string bytes;
-    for (T value : values) AppendBigEndian(bytes, value);
+    for (T value : values) {
+        const auto bits = std::bit_cast<std::conditional_t<sizeof(T) == 8, std::uint64_t, std::uint32_t>>(value);
+        for (int shift = static_cast<int>(8 * sizeof(T)) - 8; shift >= 0; shift -= 8)
+            bytes += static_cast<char>((bits >> shift) & 0xFF);
+    }
     return bytes;
 }
 

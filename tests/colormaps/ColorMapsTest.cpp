@@ -13,12 +13,8 @@ namespace {
 
 constexpr std::size_t kTableSize = 1024;
 
-struct Row {
-    ColorMaps map;
-    std::size_t entry;
-    std::array<float, 3> rgb;        // published values, to six decimals
-    std::array<std::uint8_t, 3> bytes;  // each value times 255, truncated, by hand
-};
+// The published values to six decimals, and each times 255, truncated, by hand.
+struct Row { ColorMaps map; std::size_t entry; std::array<float, 3> rgb; std::array<std::uint8_t, 3> bytes; };
 
 constexpr Row kRows[] = {
     {ColorMaps::Viridis, 0, {0.267004f, 0.004874f, 0.329415f}, {68, 1, 84}},

@@ -25,25 +25,19 @@ using test_support::MakeValues;
 using test_support::PlanesAcrossX;
 
 // Colour, both probes and depth-stencil, 16 x 16; destroyed with the object.
-class Targets {
-public:
-    explicit Targets(RecordingDevice& device) : device_(device) {
+struct Targets {
+    explicit Targets(RecordingDevice& recording) : device(recording) {
         const auto make = [&](std::uint32_t format, std::uint32_t usage) {
-            return device.CreateImage({16, 16, 0, format, 1, 1, usage});
+            return RenderTargetRecord{1, device.CreateImage({16, 16, 0, format, 1, 1, usage}), format};
         };
-        pass_.targets[kTargetColor] = {1, make(kFormatRgba8Unorm, kImageUsageColorTarget), kFormatRgba8Unorm};
+        pass.targets[kTargetColor] = make(kFormatRgba8Unorm, kImageUsageColorTarget);
         for (std::size_t k : {kTargetProbeValue, kTargetProbeDepth})
-            pass_.targets[k] = {1, make(kFormatR32Float, kImageUsageColorTarget), kFormatR32Float};
-        pass_.targets[kTargetDepthStencil] = {1, make(kFormatDepth24Stencil8, kImageUsageDepthStencilTarget),
-                                              kFormatDepth24Stencil8};
+            pass.targets[k] = make(kFormatR32Float, kImageUsageColorTarget);
+        pass.targets[kTargetDepthStencil] = make(kFormatDepth24Stencil8, kImageUsageDepthStencilTarget);
     }
-    ~Targets() { for (const RenderTargetRecord& target : pass_.targets) device_.DestroyImage(target.image); }
-
-    const RenderPassDesc& Pass() const { return pass_; }
-
-private:
-    RecordingDevice& device_;
-    RenderPassDesc pass_;
+    ~Targets() { for (const RenderTargetRecord& target : pass.targets) device.DestroyImage(target.image); }
+    RecordingDevice& device;
+    RenderPassDesc pass;
 };
 
 // What one operation under test needs, prepared without faults: a mesh
@@ -59,7 +53,7 @@ struct Subject {
     std::shared_ptr<IVectorGrid> displacements;
     ResourceCache cache;
     std::unique_ptr<IRenderable> mesh;
-    std::function<void(Subject&)> act = [](Subject& s) { s.mesh->Draw(nullptr, s.targets.Pass(), s.cache, nullptr); };
+    std::function<void(Subject&)> act = [](Subject& s) { s.mesh->Draw(nullptr, s.targets.pass, s.cache, nullptr); };
     std::function<void(const Subject&)> afterThrow;
 };
 

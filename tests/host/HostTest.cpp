@@ -60,10 +60,6 @@ void ExpectNear(const KxTransformMatrix& actual, const std::array<double, 16>& r
             EXPECT_NEAR(actual.GetElement(r, c, false), rowMajor[r * 4 + c], kTolerance) << "element " << r << "," << c;
 }
 
-
-constexpr std::array<double, 16> kCounting = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-constexpr std::array<double, 16> kCountingTransposed = {0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15};
-
 TEST(KxTransformMatrixTest, ProductAppliesRightOperandFirst) {
     // Two shears whose products differ in either order, worked out by hand.
     const KxTransformMatrix a({1, 2, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
@@ -76,12 +72,6 @@ TEST(KxTransformMatrixTest, ProductAppliesRightOperandFirst) {
     const KxTransformMatrix translate = Translation({1, 0, 0});
     ExpectNear(Apply(translate * rotate, Point(1, 0, 0)), Point(1, 1, 0));
     ExpectNear(Apply(rotate * translate, Point(1, 0, 0)), Point(0, 2, 0));
-}
-
-TEST(KxTransformMatrixTest, ConvertToFloat16WritesColumnMajor) {
-    std::array<float, 16> out{};
-    KxTransformMatrix(kCounting).ConvertToFloat16(out.data());
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(out[i], static_cast<float>(kCountingTransposed[i])) << "index " << i;
 }
 
 TEST(KxTransformMatrixTest, MakeRotationTurnsRightHandedAboutItsPoint) {

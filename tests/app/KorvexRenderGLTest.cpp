@@ -46,9 +46,7 @@ std::string LinearGridFile(bool lifted = false) {
     return text;
 }
 
-struct Ray {
-    Vec3 origin, direction;
-};
+struct Ray { Vec3 origin, direction; };
 
 // The ray through the centre of pixel (x, y), counted from the top left.
 Ray PixelRay(const CameraMatrices& camera, std::uint32_t x, std::uint32_t y) {
@@ -90,9 +88,7 @@ double ProjectedDepth(const CameraMatrices& camera, const Vec3& p) {
     return z / w;
 }
 
-struct Probe {
-    double value, depth;
-};
+struct Probe { double value, depth; };
 
 std::optional<Probe> PrintedProbe(const std::string& out) {
     std::smatch match;

@@ -194,10 +194,7 @@ bool Applies(const std::string& operation, Fault fault) {
 
 // One undisturbed Act(): its operations in call order and the objects alive
 // after it. Checks on the way that nothing is left once the subject is gone.
-struct CleanRun {
-    std::vector<std::string> operations;
-    std::size_t liveAfterAct = 0;
-};
+struct CleanRun { std::vector<std::string> operations; std::size_t liveAfterAct = 0; };
 
 CleanRun RunClean(const Scenario& scenario) {
     RecordingDevice device;

@@ -28,9 +28,8 @@ using ::testing::ElementsAre;
 using Record = std::array<float, 6>;  // position, normal
 using Primitive = std::vector<Record>;
 
-Record RecordOf(const VertexPN& vertex) {
-    return {vertex.position[0], vertex.position[1], vertex.position[2],
-            vertex.normal[0],   vertex.normal[1],   vertex.normal[2]};
+Record RecordOf(const VertexPN& v) {
+    return {v.position[0], v.position[1], v.position[2], v.normal[0], v.normal[1], v.normal[2]};
 }
 
 template <class T>
@@ -83,7 +82,8 @@ std::vector<DrawnCall> Submitted(RecordingDevice& device, IGeometry& geometry, s
 }
 
 // Every primitive the geometry draws, in draw order.
-std::vector<Primitive> DrawnPrimitives(RecordingDevice& device, IGeometry& geometry, std::uint32_t verticesPerPrimitive) {
+std::vector<Primitive> DrawnPrimitives(RecordingDevice& device, IGeometry& geometry,
+                                       std::uint32_t verticesPerPrimitive) {
     std::vector<Primitive> all;
     for (DrawnCall& call : Submitted(device, geometry, verticesPerPrimitive))
         all.insert(all.end(), call.primitives.begin(), call.primitives.end());
@@ -206,8 +206,9 @@ TEST(IndexedVertexContainerBuilderTest, SharedVerticesAreStoredOncePerDrawCall) 
         const auto geometry = Build(device, test.triangles);
         const auto created = CreatedBuffers(device);
         ASSERT_EQ(created.size(), 2u);
-        EXPECT_EQ(std::pair(created[0].size, created[0].usage), std::pair(test.vertexCount * 24, std::uint32_t{kBufferUsageVertex}));
-        EXPECT_EQ(std::pair(created[1].size, created[1].usage), std::pair(test.indexCount * 2, std::uint32_t{kBufferUsageIndex}));
+        const std::uint32_t vertexUsage = kBufferUsageVertex, indexUsage = kBufferUsageIndex;
+        EXPECT_EQ(std::pair(created[0].size, created[0].usage), std::pair(test.vertexCount * 24, vertexUsage));
+        EXPECT_EQ(std::pair(created[1].size, created[1].usage), std::pair(test.indexCount * 2, indexUsage));
         const auto drawn = Submitted(device, *geometry, 3);
         ASSERT_EQ(drawn.size(), 1u);
         EXPECT_EQ(RangeOf(drawn[0].arguments), Range(test.indexCount, 0, 0));

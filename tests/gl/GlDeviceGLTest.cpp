@@ -358,10 +358,7 @@ TEST(GlDeviceLifetime, DeviceReleasesWhatIsStillAliveWhenDestroyed) {
 }
 
 // Normal first, then position: the reverse of the program's declarations.
-struct NormalPosition {
-    float normal[3];
-    float position[3];
-};
+struct NormalPosition { float normal[3]; float position[3]; };
 
 TEST_F(GlDeviceGLTest, AttributesMeetInputsBySemanticInDeclarationOrder) {
     auto program = Program(kAttributeVertex, kAttributePixel);

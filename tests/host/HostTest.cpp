@@ -129,9 +129,6 @@ TEST(NormalMatrixTest, IsTheInverseTransposeOfTheLinearPart) {
 
 using Box = boundingbox<float, 3>;
 
-KxTransformMatrix Scale(double x, double y, double z) {
-    return KxTransformMatrix({x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1});
-}
 
 void ExpectBoxNear(const Box& actual, const Box& expected) {
     for (int i = 0; i < 3; ++i) {
@@ -151,7 +148,8 @@ TEST(TransformTest, EnclosesTheTransformedCorners) {
         // Only the corners, not min and max alone, reach the diagonal extent.
         {"eighth turn", Box({-1, -1, -1}, {1, 1, 1}), Rotation({}, {0, 0, 1}, kPi / 4),
          Box({-r2, -r2, -1}, {r2, r2, 1})},
-        {"mirroring scale", Box({1, 1, 1}, {2, 3, 4}), Scale(-2, 1, 0.5), Box({-4, 1, 0.5f}, {-2, 3, 2})},
+        {"mirroring scale", Box({1, 1, 1}, {2, 3, 4}),
+         KxTransformMatrix({-2, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 1}), Box({-4, 1, 0.5f}, {-2, 3, 2})},
         {"point box", Box({1, 2, 3}, {1, 2, 3}), Translation({1, 1, 1}), Box({2, 3, 4}, {2, 3, 4})},
     };
     for (const Case& c : cases) {
@@ -171,10 +169,7 @@ TEST(StringIdTest, ValueIsFnv1a64OfTheName) {
 using Indices = std::vector<std::uint16_t>;
 using Triangle = std::array<std::uint16_t, 3>;
 
-struct Mesh {
-    Indices indices;
-    std::uint32_t vertexCount = 0;
-};
+struct Mesh { Indices indices; std::uint32_t vertexCount = 0; };
 
 // Two triangles per cell of a (cells x cells) grid, in a random order when seeded.
 Mesh Grid(int cells, unsigned seed = 0) {

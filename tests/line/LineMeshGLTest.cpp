@@ -24,9 +24,7 @@ constexpr Rgba kLineColor = {51, 204, 102, 255};
 
 // A horizontal or vertical segment in pixel coordinates (x right, y up,
 // pixel centres at +0.5).
-struct PixelSegment {
-    double x0, y0, x1, y1;
-};
+struct PixelSegment { double x0, y0, x1, y1; };
 
 // Lines through pixel centres at columns and rows 16, 32 and 48, each from
 // 8 to 56 pixels along; in model units of the unit square that fills the frame.

@@ -100,17 +100,6 @@ protected:
     BufferId quadVertices;  // of the cap quad the last Attach built
 };
 
-// count colours: red rising, green falling, blue 51.
-Bytes Colors(std::size_t count) {
-    Bytes rgba(4 * count, 255);
-    for (std::size_t i = 0; i < count; ++i) {
-        rgba[4 * i] = std::uint8_t(i);
-        rgba[4 * i + 1] = std::uint8_t(255 - i);
-        rgba[4 * i + 2] = 51;
-    }
-    return rgba;
-}
-
 using TriangleMeshTest = TriangleScene;
 
 TEST_F(TriangleMeshTest, TechniqueFollowsCappingDeformationPlanesAndAlpha) {
@@ -150,19 +139,19 @@ TEST_F(TriangleMeshTest, ColorMapInstallsAGradientImageAndItsEndColours) {
     EXPECT_EQ(endColors(), std::tuple(std::size_t{2}, Float4{0.2f, 0.4f, 0.6f, 0.8f}, Float4{0.6f, 0.8f, 1, 0}));
 
     device.ClearCalls();
-    mesh.SetColorMap(Bytes{0, 0, 255, 255}, Colors(8), Bytes{255, 0, 0, 255});
+    mesh.SetColorMap(Bytes{0, 0, 255, 255}, Bytes(32, 7), Bytes{255, 0, 0, 255});
     EXPECT_THAT(device.OperationNames(),
                 ElementsAre("DestroyImageView", "DestroyImage", "CreateImage", "WriteImage", "CreateImageView"));
-    EXPECT_EQ(device.ImageBytes(ImageId{device.Calls()[2].result}), Colors(8));
+    EXPECT_EQ(device.ImageBytes(ImageId{device.Calls()[2].result}), Bytes(32, 7));
     EXPECT_EQ(endColors(), std::tuple(std::size_t{8}, Float4{0, 0, 1, 1}, Float4{1, 0, 0, 1}));
 
     const TriangleConstants before = mesh.Constants();
     device.ClearCalls();
     const Bytes shortView{1, 2, 3}, oneColor{1, 2, 3, 4};
     mesh.SetColorMap(shortView);
-    mesh.SetColorMap(shortView, Colors(4), oneColor);
+    mesh.SetColorMap(shortView, Bytes(16, 9), oneColor);
     mesh.SetColorMap(oneColor, shortView, oneColor);
-    mesh.SetColorMap(oneColor, Colors(4), shortView);
+    mesh.SetColorMap(oneColor, Bytes(16, 9), shortView);
     EXPECT_TRUE(device.Calls().empty());
     EXPECT_EQ(std::memcmp(&before, &mesh.Constants(), sizeof before), 0);
 }

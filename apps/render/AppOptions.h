@@ -2,6 +2,9 @@
 
 // The command line of korvex-render, parsed without side effects.
 
+#include <ArrayChoice.h>
+#include <UniformField.h>
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -18,6 +21,12 @@ struct RenderOptions {
     std::string inputPath;   // empty: the built-in demo
     std::string outputPath;  // empty: DefaultOutputPath(inputPath)
 
+    bool list = false;                   // describe the file instead of drawing it
+    std::string scalars;                 // empty: the first array
+    Fields::ComponentChoice component;   // empty: the value, or the magnitude of several components
+    std::string vectors;                 // empty: the first array of 3 components, with --deform
+    std::size_t maxSamples = Fields::kDefaultMaxSamples;
+
     bool drawSurface = true;
     bool drawEdges = false;
     bool drawVoxels = false;
@@ -25,7 +34,7 @@ struct RenderOptions {
     std::optional<std::array<float, 2>> range;       // default: the data's
     std::optional<std::array<float, 2>> voxelRange;  // default: the upper half of the range
     std::vector<std::array<float, 4>> clipPlanes;    // unit normals, at most 8
-    std::optional<float> deformation;                // default: 1 when the data has vectors
+    std::optional<float> deformation;                // empty: not deformed
     bool capping = true;
     bool wireframe = false;
     float alpha = 1.0f;
@@ -49,11 +58,13 @@ struct ParsedOptions {
 inline constexpr std::uint32_t kMaxImageSize = 8192;
 inline constexpr std::uint32_t kMaxTurntableFrames = 3600;
 inline constexpr std::size_t kMaxClipPlaneOptions = 8;
+inline constexpr std::size_t kMinSampleBudget = 1000;
+inline constexpr std::size_t kMaxSampleBudget = std::size_t{1} << 33;
 
 // args: the arguments after the program name.
 ParsedOptions ParseOptions(std::span<const std::string_view> args);
 
-// The usage text, every option with an example.
+// The usage text, by topic, every option with an example.
 std::string HelpText();
 
 // "out" for the demo (a directory), "out/<name>.png" for a data file.

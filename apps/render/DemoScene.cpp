@@ -50,11 +50,12 @@ Rendering::ClipPlane UnitPlane(float a, float b, float c, float d) {
 
 }  // namespace
 
-VtkGrid MakeDemoBlock() {
-    VtkGrid grid;
-    grid.dimensions = kSamples;
-    grid.spacing = {kSpacing, kSpacing, kSpacing};
-    grid.scalarsName = "temperature";
+Fields::UniformField MakeDemoBlock() {
+    Fields::UniformField grid;
+    grid.points.dimensions = kSamples;
+    grid.points.spacing = {kSpacing, kSpacing, kSpacing};
+    grid.cellWalls = grid.points.Positions();
+    grid.scalarsLabel = "'temperature'";
     grid.vectorsName = "displacement";
     for (std::size_t k = 0; k < kSamples[2]; ++k)
         for (std::size_t j = 0; j < kSamples[1]; ++j)
@@ -67,7 +68,7 @@ VtkGrid MakeDemoBlock() {
     return grid;
 }
 
-std::vector<DemoImage> DemoImages(const VtkGrid& block, std::string* error) {
+std::vector<DemoImage> DemoImages(const Fields::UniformField& block, std::string* error) {
     const std::array<float, 2> range = ValueRangeOf(block.scalars);
     const auto image = [&](std::string fileName, std::string caption, std::vector<Layer> layers) {
         DemoImage demo;

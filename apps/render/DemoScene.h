@@ -5,7 +5,7 @@
 
 #include "ScenePlan.h"
 
-#include <VtkReader.h>
+#include <UniformField.h>
 
 #include <string>
 #include <vector>
@@ -15,7 +15,7 @@ namespace Korvex::App {
 // A steel cantilever 2 m long with a 0.6 m square section, clamped at x = 0,
 // heated from a spot on its top face and bent down by a load at its free end:
 // temperature (degrees C) and displacement (m) on 41 x 13 x 13 samples.
-VtkGrid MakeDemoBlock();
+Fields::UniformField MakeDemoBlock();
 
 struct DemoImage {
     std::string fileName;
@@ -29,6 +29,6 @@ struct DemoImage {
 
 // Every demo picture of the block, planned; an error means a fault in the
 // demo itself.
-std::vector<DemoImage> DemoImages(const VtkGrid& block, std::string* error);
+std::vector<DemoImage> DemoImages(const Fields::UniformField& block, std::string* error);
 
 }  // namespace Korvex::App

@@ -36,25 +36,34 @@ bool DrawsSurface(const ScenePlan& plan) {
 
 }  // namespace
 
-std::unique_ptr<GpuScene> GpuScene::Create(IGpu& gpu, const ScenePlan& plan, const VtkGrid& grid, std::string* error) {
-    std::unique_ptr<GpuScene> scene(new GpuScene());
-    const auto& size = grid.dimensions;
-    scene->values_ = CreateScalarGrid(gpu);
-    if (!scene->values_->SetValues(size[0], size[1], size[2], grid.scalars)) {
+bool GpuScene::Upload(IGpu& gpu, const Fields::UniformField& field, Grids& grids, std::string* error) {
+    const Fields::GridLayout samples = field.Samples();
+    const auto& size = samples.dimensions;
+    grids.box = samples.TextureBox();
+    grids.values = CreateScalarGrid(gpu);
+    if (!grids.values->SetValues(size[0], size[1], size[2], field.scalars)) {
         *error = "the device took no scalar grid of " + std::to_string(size[0]) + "x" + std::to_string(size[1]) + "x" +
                  std::to_string(size[2]);
+        return false;
+    }
+    if (field.vectors.empty()) return true;
+    std::vector<Vector3f> vectors;
+    vectors.reserve(field.vectors.size());
+    for (const std::array<float, 3>& v : field.vectors) vectors.push_back({v[0], v[1], v[2]});
+    grids.displacements = CreateVectorGrid(gpu);
+    if (grids.displacements->SetVectors(size[0], size[1], size[2], vectors)) return true;
+    *error = "the device took no vector grid";
+    return false;
+}
+
+std::unique_ptr<GpuScene> GpuScene::Create(IGpu& gpu, const ScenePlan& plan, const Fields::UniformField& field,
+                                           std::string* error) {
+    std::unique_ptr<GpuScene> scene(new GpuScene());
+    if (!Upload(gpu, field, scene->grids_, error)) return nullptr;
+    if (field.location == Io::Location::Points || plan.voxels.empty())
+        scene->voxelGrids_ = scene->grids_;
+    else if (!Upload(gpu, Fields::AtPoints(field), scene->voxelGrids_, error))
         return nullptr;
-    }
-    if (!grid.vectors.empty()) {
-        std::vector<Vector3f> vectors;
-        vectors.reserve(grid.vectors.size());
-        for (const std::array<float, 3>& v : grid.vectors) vectors.push_back({v[0], v[1], v[2]});
-        scene->displacements_ = CreateVectorGrid(gpu);
-        if (!scene->displacements_->SetVectors(size[0], size[1], size[2], vectors)) {
-            *error = "the device took no vector grid";
-            return nullptr;
-        }
-    }
     const boundingbox<float, 3> cellBox = plan.layout.CellBox();
     if (!plan.surfaceTriangles.empty()) scene->surface_ = BuildTriangleGeometry(gpu, plan.surfaceTriangles, cellBox);
     if (!plan.edgeLines.empty()) scene->edges_ = BuildLineGeometry(gpu, plan.edgeLines, cellBox);
@@ -72,13 +81,12 @@ Mesh& GpuScene::Keep(std::unique_ptr<Mesh> mesh) {
 }
 
 void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
-    const boundingbox<float, 3> gridBox = plan.layout.TextureBox();
     const std::vector<std::uint8_t> colors = ColorTable(plan.colorMap);
     switch (layer.kind) {
     case LayerKind::Surface: {
         ITriangleGridMesh& mesh = Keep(CreateTriangleGridMesh(gpu));
         mesh.SetGeometry(surface_);
-        mesh.SetGrids(values_, displacements_, gridBox);
+        mesh.SetGrids(grids_.values, grids_.displacements, grids_.box);
         mesh.SetColorMap(colors);
         mesh.SetValueRange(plan.valueRange[0], plan.valueRange[1]);
         mesh.SetDeformation(layer.deformation);
@@ -91,7 +99,7 @@ void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
     case LayerKind::Edges: {
         ILineGridMesh& mesh = Keep(CreateLineGridMesh(gpu));
         mesh.SetGeometry(edges_);
-        mesh.SetGrids(values_, displacements_, gridBox);
+        mesh.SetGrids(grids_.values, grids_.displacements, grids_.box);
         mesh.SetColor(layer.lineColor);
         mesh.SetDeformation(layer.deformation);
         mesh.SetAlpha(layer.alpha);
@@ -102,7 +110,7 @@ void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
     case LayerKind::Voxels: {
         IVoxelGridMesh& mesh = Keep(CreateVoxelGridMesh(gpu));
         mesh.SetVoxels(plan.voxels);
-        mesh.SetGrids(values_, displacements_, gridBox);
+        mesh.SetGrids(voxelGrids_.values, voxelGrids_.displacements, voxelGrids_.box);
         mesh.SetColorMap(colors);
         mesh.SetValueRange(plan.valueRange[0], plan.valueRange[1]);
         mesh.SetDeformation(layer.deformation);

@@ -4,7 +4,7 @@
 
 #include <Korvex/Rendering/Simulation/Simulation.h>
 
-#include <VtkReader.h>
+#include <UniformField.h>
 
 #include <memory>
 #include <string>
@@ -17,8 +17,8 @@ namespace Korvex::App {
 class GpuScene {
 public:
     // Null and *error when the device rejects the grids.
-    static std::unique_ptr<GpuScene> Create(Rendering::IGpu& gpu, const ScenePlan& plan, const VtkGrid& grid,
-                                            std::string* error);
+    static std::unique_ptr<GpuScene> Create(Rendering::IGpu& gpu, const ScenePlan& plan,
+                                            const Fields::UniformField& field, std::string* error);
 
     void SetCamera(const Rendering::KxTransformMatrix& view, const Rendering::KxTransformMatrix& projection);
     // In the plan's layer order.
@@ -30,8 +30,18 @@ private:
     Mesh& Keep(std::unique_ptr<Mesh> mesh);
     void AddLayer(Rendering::IGpu& gpu, const ScenePlan& plan, const Layer& layer);
 
-    std::shared_ptr<Rendering::IScalarGrid> values_;
-    std::shared_ptr<Rendering::IVectorGrid> displacements_;
+    // The field's values and displacement on the GPU, with the box they span.
+    struct Grids {
+        std::shared_ptr<Rendering::IScalarGrid> values;
+        std::shared_ptr<Rendering::IVectorGrid> displacements;
+        Rendering::boundingbox<float, 3> box;
+    };
+    static bool Upload(Rendering::IGpu& gpu, const Fields::UniformField& field, Grids& grids, std::string* error);
+
+    Grids grids_;
+    // Voxels span cells from corner to corner: values at cells are averaged
+    // onto the points for them.
+    Grids voxelGrids_;
     std::shared_ptr<Rendering::IGeometry> surface_;
     std::shared_ptr<Rendering::IGeometry> edges_;
     std::vector<std::shared_ptr<void>> meshes_;  // owners, in layer order

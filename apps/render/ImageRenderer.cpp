@@ -5,6 +5,12 @@
 
 namespace Korvex::App {
 
+namespace {
+
+constexpr std::array<float, 4> kBackground{1.0f, 1.0f, 1.0f, 1.0f};
+
+}  // namespace
+
 std::unique_ptr<ImageRenderer> ImageRenderer::Create(std::uint32_t width, std::uint32_t height, std::string* error) {
     std::unique_ptr<ImageRenderer> renderer(new ImageRenderer());
     renderer->device_ = Rendering::GlDevice::Create(error);
@@ -12,10 +18,17 @@ std::unique_ptr<ImageRenderer> ImageRenderer::Create(std::uint32_t width, std::u
     Rendering::FrameDesc desc;
     desc.width = width;
     desc.height = height;
-    desc.background = {1.0f, 1.0f, 1.0f, 1.0f};
+    desc.background = kBackground;
     renderer->frame_ = Rendering::OffscreenFrame::Create(*renderer->device_, desc, error);
     if (!renderer->frame_) return nullptr;
     return renderer;
+}
+
+bool ImageRenderer::IsBlank(const std::vector<std::uint8_t>& rgba) {
+    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4)
+        for (std::size_t c = 0; c < 3; ++c)
+            if (rgba[i + c] != static_cast<std::uint8_t>(kBackground[c] * 255.0f)) return false;
+    return true;
 }
 
 // The frame holds programs and targets of the device: it goes first.

@@ -38,6 +38,8 @@ public:
                 ProbeReading* reading, std::string* error);
     // The last image, rows bottom first.
     std::vector<std::uint8_t> ReadImage() const { return frame_->ReadColor(); }
+    // Whether an image holds the background colour alone.
+    static bool IsBlank(const std::vector<std::uint8_t>& rgba);
 
 private:
     ImageRenderer() = default;

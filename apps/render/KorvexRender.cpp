@@ -2,6 +2,7 @@
 // or, with no data file, the built-in demo. See HelpText() for the options.
 
 #include "AppOptions.h"
+#include "DatasetListing.h"
 #include "DemoScene.h"
 #include "GpuScene.h"
 #include "ImageRenderer.h"
@@ -9,7 +10,7 @@
 #include "PngFile.h"
 #include "ScenePlan.h"
 
-#include <VtkReader.h>
+#include <DatasetFile.h>
 
 #include <unistd.h>
 
@@ -31,6 +32,8 @@ int Complain(const std::string& message, int status) {
     return status;
 }
 
+void Warn(const std::string& message) { std::cerr << "korvex-render: warning: " << message << "\n"; }
+
 std::string Number(float value) {
     std::ostringstream text;
     text << std::setprecision(6) << value;
@@ -42,21 +45,26 @@ std::string Reading(const ProbeReading& reading) {
     return Number(reading.value) + " (depth " + Number(reading.depth) + ")";
 }
 
-// Renders one image of the scene and writes it; mark draws a cross on the probed pixel.
-bool RenderImage(ImageRenderer& renderer, GpuScene& scene, const CameraMatrices& camera,
-                 std::array<std::uint32_t, 2> pixel, bool mark, const std::string& path, ProbeReading* reading,
-                 std::string* error) {
-    if (!renderer.Render(scene, camera, pixel, reading, error)) return false;
+// Renders one image of the scene and writes it; mark draws a cross on the
+// probed pixel. A picture with nothing in it is bad input, not a result.
+int RenderImage(ImageRenderer& renderer, GpuScene& scene, const CameraMatrices& camera,
+                std::array<std::uint32_t, 2> pixel, bool mark, const std::string& path, ProbeReading* reading,
+                std::string* error) {
+    if (!renderer.Render(scene, camera, pixel, reading, error)) return kRenderFailed;
     std::vector<std::uint8_t> image = renderer.ReadImage();
+    if (ImageRenderer::IsBlank(image)) {
+        *error = "nothing was drawn: everything is clipped away or outside the camera's view (see --clip, --zoom)";
+        return kBadInput;
+    }
     if (mark) MarkPixel(image, renderer.Width(), renderer.Height(), pixel[0], pixel[1]);
-    return WritePngFile(path, renderer.Width(), renderer.Height(), image, error);
+    return WritePngFile(path, renderer.Width(), renderer.Height(), image, error) ? 0 : kRenderFailed;
 }
 
 std::string Count(std::size_t count, const std::string& noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
-std::string Describe(const ScenePlan& plan, const VtkGrid& grid, const Layer& layer) {
+std::string Describe(const ScenePlan& plan, const Fields::UniformField& field, const Layer& layer) {
     std::string text;
     switch (layer.kind) {
     case LayerKind::Surface:
@@ -71,23 +79,31 @@ std::string Describe(const ScenePlan& plan, const VtkGrid& grid, const Layer& la
         break;
     }
     if (layer.deformation != 0.0f)
-        text += ", displaced by " + Number(layer.deformation) + " x '" + grid.vectorsName + "'";
+        text += ", displaced by " + Number(layer.deformation) + " x '" + field.vectorsName + "'";
     if (!layer.clipPlanes.empty()) text += ", " + Count(layer.clipPlanes.size(), "clip plane");
     return text;
 }
 
 int RunFile(const RenderOptions& options) {
-    const VtkReadResult read = ReadVtkFile(options.inputPath);
+    const Io::ReadResult read = Io::ReadDatasetFile(options.inputPath);
     if (!read.Ok()) return Complain(read.error, kBadInput);
-    const VtkGrid& grid = read.grid;
-    const PlanResult planned = PlanFromOptions(grid, options);
+    for (const std::string& warning : read.warnings) Warn(warning);
+    if (options.list) {
+        std::cout << ListDataset(read.dataset, options.inputPath);
+        return 0;
+    }
+    const Fields::FieldResult made = FieldFromOptions(read.dataset, options);
+    if (!made.error.empty()) return Complain(options.inputPath + ": " + made.error, kBadInput);
+    const Fields::UniformField& field = made.field;
+    for (const std::string& note : made.notes) std::cout << options.inputPath << ": " << note << "\n";
+    const PlanResult planned = PlanFromOptions(field, options);
     if (!planned.error.empty()) return Complain(options.inputPath + ": " + planned.error, kBadInput);
     const ScenePlan& plan = planned.plan;
 
     std::string error;
     const std::unique_ptr<ImageRenderer> renderer = ImageRenderer::Create(options.width, options.height, &error);
     if (!renderer) return Complain(error, kRenderFailed);
-    const std::unique_ptr<GpuScene> scene = GpuScene::Create(renderer->Gpu(), plan, grid, &error);
+    const std::unique_ptr<GpuScene> scene = GpuScene::Create(renderer->Gpu(), plan, field, &error);
     if (!scene) return Complain(options.inputPath + ": " + error, kRenderFailed);
 
     const std::string output = options.outputPath.empty() ? DefaultOutputPath(options.inputPath) : options.outputPath;
@@ -101,19 +117,20 @@ int RunFile(const RenderOptions& options) {
         const CameraMatrices camera =
             OrbitCamera(plan.sceneBox, azimuth, options.elevation, options.zoom, renderer->Aspect());
         const std::string path = options.turntableFrames > 0 ? FramePath(output, frame, frames) : output;
-        if (!RenderImage(*renderer, *scene, camera, pixel, false, path, &reading, &error))
-            return Complain(error, kRenderFailed);
+        if (const int status = RenderImage(*renderer, *scene, camera, pixel, false, path, &reading, &error))
+            return Complain(status == kBadInput ? options.inputPath + ": " + error : error, status);
         if (options.turntableFrames > 0)
             std::cerr << (progressInPlace ? "\r" : "") << "frame " << frame + 1 << "/" << frames << ": " << path
                       << (progressInPlace && frame + 1 < frames ? "" : "\n") << std::flush;
     }
 
-    std::string shows = "'" + grid.scalarsName + "' of " + options.inputPath + " (" +
-                        std::to_string(grid.dimensions[0]) + "x" + std::to_string(grid.dimensions[1]) + "x" +
-                        std::to_string(grid.dimensions[2]) + ", colours " + Number(plan.valueRange[0]) + " to " +
-                        Number(plan.valueRange[1]) + "): ";
+    const auto& size = field.Samples().dimensions;
+    std::string shows = field.scalarsLabel + " of " + options.inputPath + " (" + std::to_string(size[0]) + "x" +
+                        std::to_string(size[1]) + "x" + std::to_string(size[2]) +
+                        (field.location == Io::Location::Cells ? " cells" : "") + ", colours " +
+                        Number(plan.valueRange[0]) + " to " + Number(plan.valueRange[1]) + "): ";
     for (std::size_t i = 0; i < plan.layers.size(); ++i)
-        shows += (i > 0 ? "; " : "") + Describe(plan, grid, plan.layers[i]);
+        shows += (i > 0 ? "; " : "") + Describe(plan, field, plan.layers[i]);
     if (options.turntableFrames > 0)
         std::cout << FramePath(output, 0, frames) << " to " << FramePath(output, frames - 1, frames) << ": " << frames
                   << " turntable frames of " << shows << "\n";
@@ -124,7 +141,7 @@ int RunFile(const RenderOptions& options) {
 }
 
 int RunDemo(const RenderOptions& options) {
-    const VtkGrid block = MakeDemoBlock();
+    const Fields::UniformField block = MakeDemoBlock();
     std::string error;
     const std::vector<DemoImage> images = DemoImages(block, &error);
     if (images.empty()) return Complain("demo: " + error, kRenderFailed);
@@ -144,8 +161,8 @@ int RunDemo(const RenderOptions& options) {
         const std::array<std::uint32_t, 2> centre{renderer->Width() / 2, renderer->Height() / 2};
         const std::string path = (directory / demo.fileName).string();
         ProbeReading reading;
-        if (!RenderImage(*renderer, *scene, camera, centre, demo.probeCentre, path, &reading, &error))
-            return Complain(error, kRenderFailed);
+        if (RenderImage(*renderer, *scene, camera, centre, demo.probeCentre, path, &reading, &error) != 0)
+            return Complain("demo: " + error, kRenderFailed);
         std::cout << path << ": " << demo.caption << "\n";
         if (demo.probeCentre)
             std::cout << "  temperature under the image centre: "

@@ -4,9 +4,9 @@
 // before any GPU work, so that bad input is answered before a device exists.
 
 #include "AppOptions.h"
-#include "GridLayout.h"
 
-#include <VtkReader.h>
+#include <GridLayout.h>
+#include <UniformField.h>
 
 #include <Korvex/Rendering/ClipPlane.h>
 #include <Korvex/Rendering/Simulation/IGeometry.h>
@@ -37,7 +37,7 @@ struct Layer {
 };
 
 struct ScenePlan {
-    GridLayout layout;
+    Fields::GridLayout layout;  // the field's points
     ColorMapName colorMap = ColorMapName::Viridis;
     std::array<float, 2> valueRange{0.0f, 1.0f};
     std::array<float, 2> voxelRange{0.0f, 1.0f};
@@ -55,17 +55,19 @@ struct PlanResult {
     std::string error;  // about the data, without the file name; empty when planned
 };
 
-GridLayout LayoutOf(const VtkGrid& grid);
-
 // The smallest and largest value, widened where they are equal so that a
-// colour map can span them.
+// colour map can span them; values set beyond every range are left out.
 std::array<float, 2> ValueRangeOf(std::span<const float> values);
 
-// Checks the layers against the grid and makes their geometry; the message
+// Checks the layers against the field and makes their geometry; the message
 // says why it cannot be drawn.
-std::string CompletePlan(ScenePlan& plan, const VtkGrid& grid);
+std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field);
+
+// The field the command line asks for: its array, component, displacement
+// and sample budget; --deform without --vectors takes FirstVectors.
+Fields::FieldResult FieldFromOptions(const Io::Dataset& dataset, const RenderOptions& options);
 
 // The picture the command line asks for.
-PlanResult PlanFromOptions(const VtkGrid& grid, const RenderOptions& options);
+PlanResult PlanFromOptions(const Fields::UniformField& field, const RenderOptions& options);
 
 }  // namespace Korvex::App

@@ -5,6 +5,7 @@
 // tolerance covers only float rounding and the renderer's interpolation.
 
 #include "RunApp.h"
+#include "XmlTestFiles.h"
 
 #include <OrbitCamera.h>
 
@@ -43,6 +44,36 @@ std::string LinearGridFile(bool lifted = false) {
             for (int i = 0; i < 9; ++i) text += std::to_string(Field({-1.0 + 0.25 * i, 0.5 * j, 2.0 + 0.5 * k})) + "\n";
     if (lifted) text += "VECTORS u float\n";
     for (int n = 0; lifted && n < 315; ++n) text += "0 0 1\n";
+    return text;
+}
+
+// The same field at the centres of the same grid's cells, as a .vti file.
+std::string CellCentredGridFile() {
+    Io::test::XmlArray cells{"CellData", "g", "Float32", 1, {}};
+    for (int k = 0; k < 4; ++k)
+        for (int j = 0; j < 6; ++j)
+            for (int i = 0; i < 8; ++i) cells.values.push_back(Field({-0.875 + 0.25 * i, 0.25 + 0.5 * j, 2.25 + 0.5 * k}));
+    return Io::test::XmlFileWriter({"ascii", "ascii"})
+        .Write("ImageData", "0 8 0 6 0 4", "Origin=\"-1 0 2\" Spacing=\"0.25 0.5 0.5\"", {cells});
+}
+
+// The field at points of uneven spacing over the same box, finest spacings
+// those of LinearGridFile.
+std::string UnevenGridFile() {
+    const std::vector<double> x{-1, -0.75, -0.25, 0.5, 1}, y{0, 0.5, 1.5, 3}, z{2, 2.5, 4};
+    std::string text = "# vtk DataFile Version 3.0\nuneven\nASCII\nDATASET RECTILINEAR_GRID\nDIMENSIONS 5 4 3\n";
+    const auto axis = [&](const char* name, const std::vector<double>& values) {
+        text += std::string(name) + "_COORDINATES " + std::to_string(values.size()) + " double\n";
+        for (double value : values) text += std::to_string(value) + " ";
+        text += "\n";
+    };
+    axis("X", x);
+    axis("Y", y);
+    axis("Z", z);
+    text += "POINT_DATA 60\nSCALARS f double\nLOOKUP_TABLE default\n";
+    for (double zk : z)
+        for (double yj : y)
+            for (double xi : x) text += std::to_string(Field({xi, yj, zk})) + "\n";
     return text;
 }
 
@@ -125,7 +156,7 @@ protected:
     void ExpectProbe(const std::vector<std::string>& options, std::uint32_t x, std::uint32_t y, const Vec3& low,
                      const Vec3& high, double azimuth, double elevation, const std::function<Vec3(Vec3)>& sample,
                      bool checkDepth = true) {
-        std::vector<std::string> args{"grid.vtk", "--size", "64x64", "--probe", std::to_string(x) + "," + std::to_string(y),
+        std::vector<std::string> args{file_, "--size", "64x64", "--probe", std::to_string(x) + "," + std::to_string(y),
                                       "--azimuth", std::to_string(azimuth), "--elevation", std::to_string(elevation),
                                       "-o", "out/grid.png"};
         args.insert(args.end(), options.begin(), options.end());
@@ -150,6 +181,7 @@ protected:
     }
 
     Rendering::boundingbox<float, 3> sceneBox_{{-1, 0, 2}, {1, 3, 4}};
+    std::string file_ = "grid.vtk";
 };
 
 const auto kAsIs = [](Vec3 p) { return p; };
@@ -198,6 +230,37 @@ TEST_F(KorvexRenderGLTest, DeformationMovesTheSurfaceAndKeepsItsValues) {
     const auto lowered = [](Vec3 p) { return Vec3{p[0], p[1], p[2] - 0.5}; };
     ExpectProbe({"--deform", "0.5"}, 32, 32, liftedMin, liftedMax, -60.0, 25.0, lowered);
     ExpectProbe({"--deform", "0.5"}, 25, 20, liftedMin, liftedMax, -60.0, 25.0, lowered);
+}
+
+TEST_F(KorvexRenderGLTest, CellValuesLieAtCellCentresAndTheSurfaceAtTheBoxOfTheCells) {
+    file_ = "grid.vti";
+    WriteFile(file_, CellCentredGridFile());
+    // Between the outermost centres the GPU interpolates the linear field
+    // exactly; outside them, within half a cell of the surface, it holds the
+    // outermost value.
+    const auto clamped = [](Vec3 p) {
+        const Vec3 low{-0.875, 0.25, 2.25}, high{0.875, 2.75, 3.75};
+        for (int a = 0; a < 3; ++a) p[a] = std::clamp(p[a], low[a], high[a]);
+        return p;
+    };
+    for (const auto& [x, y] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{{32, 32}, {20, 40}, {45, 22}})
+        ExpectProbe({}, x, y, kBoxMin, kBoxMax, -60.0, 25.0, clamped);
+}
+
+TEST_F(KorvexRenderGLTest, UnevenCoordinatesAreResampledOverTheTrueBox) {
+    WriteFile("grid.vtk", UnevenGridFile());
+    for (const auto& [x, y] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{{32, 32}, {20, 40}})
+        ExpectProbe({}, x, y, kBoxMin, kBoxMax, -60.0, 25.0, kAsIs);
+}
+
+TEST_F(KorvexRenderGLTest, APictureWithNothingInItIsAnError) {
+    WriteFile("grid.vtk", LinearGridFile());
+    const AppRun run = Run({"grid.vtk", "--size", "16x16", "--clip", "1,0,0,-5"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "korvex-render: grid.vtk: nothing was drawn: everything is clipped away or outside the camera's view "
+              "(see --clip, --zoom)\n");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"grid.vtk"}));
 }
 
 TEST_F(KorvexRenderGLTest, TurntableWritesNumberedFramesAndAnUnwritableOutputNone) {

@@ -16,11 +16,15 @@
 namespace Korvex::App {
 namespace {
 
+using Fields::PackVoxel;
+using Fields::UniformField;
+
 // 3 x 3 x 3 samples whose value is x + 10 z, optionally with vectors (0, 0, -1).
-VtkGrid SmallGrid(bool vectors) {
-    VtkGrid grid;
-    grid.dimensions = {3, 3, 3};
-    grid.scalarsName = "v";
+UniformField SmallGrid(bool vectors) {
+    UniformField grid;
+    grid.points.dimensions = {3, 3, 3};
+    grid.cellWalls = grid.points.Positions();
+    grid.scalarsLabel = "'v'";
     for (int z = 0; z < 3; ++z)
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 3; ++x) grid.scalars.push_back(float(x + 10 * z));
@@ -40,19 +44,26 @@ RenderOptions FileOptions() {
 // A surface; vectors shown as they are, and the camera framing the cells
 // widened by the displacement, axis by axis.
 TEST(ScenePlanTest, DefaultsComeFromTheData) {
-    for (const bool vectors : {true, false}) {
-        const PlanResult result = PlanFromOptions(SmallGrid(vectors), FileOptions());
-        ASSERT_EQ(result.error, "");
-        const ScenePlan& plan = result.plan;
-        EXPECT_EQ(plan.valueRange, (std::array<float, 2>{0, 22}));
-        EXPECT_EQ(plan.voxelRange, (std::array<float, 2>{11, 22}));
-        ASSERT_EQ(plan.layers.size(), 1u);
-        EXPECT_EQ(plan.layers[0].kind, LayerKind::Surface);
-        EXPECT_EQ(plan.layers[0].deformation, vectors ? 1.0f : 0.0f);
-        EXPECT_TRUE(!plan.surfaceTriangles.empty() && plan.edgeLines.empty() && plan.voxels.empty());
-        const float widening = vectors ? 1.0f : 0.0f;
-        EXPECT_EQ(plan.sceneBox, (Rendering::boundingbox<float, 3>({0, 0, -widening}, {2, 2, 2 + widening})));
-    }
+    RenderOptions deformed = FileOptions();
+    deformed.deformation = 1.0f;
+    const PlanResult withVectors = PlanFromOptions(SmallGrid(true), deformed);
+    ASSERT_EQ(withVectors.error, "");
+    const ScenePlan& plan = withVectors.plan;
+    EXPECT_EQ(plan.valueRange, (std::array<float, 2>{0, 22}));
+    EXPECT_EQ(plan.voxelRange, (std::array<float, 2>{11, 22}));
+    ASSERT_EQ(plan.layers.size(), 1u);
+    EXPECT_EQ(plan.layers[0].kind, LayerKind::Surface);
+    EXPECT_EQ(plan.layers[0].deformation, 1.0f);
+    EXPECT_FALSE(plan.surfaceTriangles.empty());
+    EXPECT_TRUE(plan.edgeLines.empty() && plan.voxels.empty());
+    // The camera frames the cells widened by the displacement, axis by axis.
+    EXPECT_EQ(plan.sceneBox, (Rendering::boundingbox<float, 3>({0, 0, -1}, {2, 2, 3})));
+
+    // Vectors in the data move nothing unless asked to.
+    const PlanResult notAsked = PlanFromOptions(SmallGrid(true), FileOptions());
+    ASSERT_EQ(notAsked.error, "");
+    EXPECT_EQ(notAsked.plan.layers[0].deformation, 0.0f);
+    EXPECT_EQ(notAsked.plan.sceneBox, (Rendering::boundingbox<float, 3>({0, 0, 0}, {2, 2, 2})));
 }
 
 TEST(ScenePlanTest, OptionsReachEveryLayerInDrawOrder) {
@@ -84,40 +95,62 @@ TEST(ScenePlanTest, OptionsReachEveryLayerInDrawOrder) {
 }
 
 TEST(ScenePlanTest, DataThatCannotBeDrawnIsNamed) {
-    using Range = std::optional<std::array<float, 2>>;
-    const struct {
-        std::array<std::size_t, 3> dimensions; bool surface, edges, voxels; float deformation; Range voxelRange;
-        std::string error;
-    } cases[] = {
-        {{3, 3, 3}, true, false, false, 2.0f, {}, "deformation needs VECTORS in the file"},
-        {{3, 3, 3}, true, false, false, 0.0f, {}, ""},
-        {{27, 1, 1}, true, false, false, 0.0f, {},
-         "the grid is 27x1x1: a surface needs 2 samples along two axes at least"},
-        {{1, 1, 1}, false, true, false, 0.0f, {}, "the grid is 1x1x1: it has no cell edges"},
-        {{3, 3, 3}, true, false, true, 0.0f, Range{{100, 200}}, "no cell lies in the voxel range 100 to 200"},
-        {{9, 3, 1}, true, false, true, 0.0f, {}, "voxels need at least 2 samples along every axis; the grid has 9x3x1"},
-    };
-    for (const auto& c : cases) {
-        VtkGrid grid = SmallGrid(false);
-        grid.dimensions = c.dimensions;
-        grid.scalars.resize(c.dimensions[0] * c.dimensions[1] * c.dimensions[2]);
-        RenderOptions options = FileOptions();
-        options.drawSurface = c.surface, options.drawEdges = c.edges, options.drawVoxels = c.voxels;
-        options.deformation = c.deformation;
-        options.voxelRange = c.voxelRange;
-        EXPECT_EQ(PlanFromOptions(grid, options).error, c.error);
-    }
+    RenderOptions deform = FileOptions();
+    deform.deformation = 2.0f;
+    EXPECT_EQ(PlanFromOptions(SmallGrid(false), deform).error, "deformation needs a displacement (--vectors)");
+    deform.deformation = 0.0f;
+    EXPECT_EQ(PlanFromOptions(SmallGrid(false), deform).error, "");
+
+    UniformField line = SmallGrid(false);
+    line.points.dimensions = {27, 1, 1};
+    line.cellWalls = line.points.Positions();
+    EXPECT_EQ(PlanFromOptions(line, FileOptions()).error,
+              "the grid is 27x1x1: a surface needs 2 points along two axes at least");
+    RenderOptions edges = FileOptions();
+    edges.drawSurface = false;
+    edges.drawEdges = true;
+    UniformField point = SmallGrid(false);
+    point.points.dimensions = {1, 1, 1};
+    point.cellWalls = point.points.Positions();
+    point.scalars.resize(1);
+    EXPECT_EQ(PlanFromOptions(point, edges).error, "the grid is 1x1x1: it has no cell edges");
+
+    RenderOptions voxels = FileOptions();
+    voxels.drawVoxels = true;
+    voxels.voxelRange = {{100.0f, 200.0f}};
+    EXPECT_EQ(PlanFromOptions(SmallGrid(false), voxels).error, "no cell lies in the voxel range 100 to 200");
+    UniformField flat = SmallGrid(false);
+    flat.points.dimensions = {9, 3, 1};
+    voxels.voxelRange.reset();
+    EXPECT_EQ(PlanFromOptions(flat, voxels).error,
+              "voxels need at least 2 samples along every axis; the grid has 9x3x1");
 }
 
 TEST(ScenePlanTest, ConstantDataGetsARangeAroundItsValue) {
     EXPECT_EQ(ValueRangeOf(std::vector<float>{3, 3, 3}), (std::array<float, 2>{2.5f, 3.5f}));
     EXPECT_EQ(ValueRangeOf(std::vector<float>{1e6f}), (std::array<float, 2>{1e6f - 1e3f, 1e6f + 1e3f}));
     EXPECT_EQ(ValueRangeOf(std::vector<float>{2, -1, 7}), (std::array<float, 2>{-1, 7}));
+    // Magnitudes of unit vectors differ by rounding only.
+    EXPECT_EQ(ValueRangeOf(std::vector<float>{0.99999994f, 1.0f, 1.0000001f}), (std::array<float, 2>{0.5f, 1.5f}));
+    // Values set beyond every range are left out.
+    EXPECT_EQ(ValueRangeOf(std::vector<float>{-Fields::kBeyondRange, 4, 6, Fields::kBeyondRange}),
+              (std::array<float, 2>{4, 6}));
+}
+
+TEST(ScenePlanTest, DeformingWithoutVectorsNamedTakesTheFirstOfThreeComponents) {
+    Io::Dataset dataset{Io::ImageGrid{{2, 1, 1}, {0, 0, 0}, {1, 1, 1}},
+                        {{"t", Io::Location::Points, 1, {1, 2}}, {"u", Io::Location::Points, 3, {1, 0, 0, 2, 0, 0}}}};
+    RenderOptions options = FileOptions();
+    EXPECT_TRUE(FieldFromOptions(dataset, options).field.vectors.empty());
+    options.deformation = 2.0f;
+    EXPECT_EQ(FieldFromOptions(dataset, options).field.vectorsName, "u");
+    dataset.arrays.pop_back();
+    EXPECT_EQ(FieldFromOptions(dataset, options).error, "--deform needs an array of 3 components; the file has 't'");
 }
 
 TEST(ScenePlanTest, DemoPicturesArePlannedWithTheirGeometry) {
-    const VtkGrid block = MakeDemoBlock();
-    EXPECT_EQ(block.dimensions, (std::array<std::size_t, 3>{41, 13, 13}));
+    const UniformField block = MakeDemoBlock();
+    EXPECT_EQ(block.points.dimensions, (std::array<std::size_t, 3>{41, 13, 13}));
     ASSERT_EQ(block.vectors.size(), block.scalars.size());
     // Clamped at x = 0; the free end's axis drops by the tip deflection.
     EXPECT_EQ(block.vectors[0][2], 0.0f);

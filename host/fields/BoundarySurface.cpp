@@ -1,6 +1,6 @@
 #include "BoundarySurface.h"
 
-namespace Korvex::App {
+namespace Korvex::Fields {
 
 namespace {
 
@@ -52,4 +52,4 @@ std::vector<VertexPN> BoundarySurface(const GridLayout& layout) {
     return triangles;
 }
 
-}  // namespace Korvex::App
+}  // namespace Korvex::Fields

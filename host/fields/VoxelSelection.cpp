@@ -1,6 +1,6 @@
 #include "VoxelSelection.h"
 
-namespace Korvex::App {
+namespace Korvex::Fields {
 
 namespace {
 
@@ -17,15 +17,16 @@ std::string Dimensions(const GridLayout& layout) {
 
 }  // namespace
 
-VoxelSelection SelectVoxels(const GridLayout& layout, std::span<const float> values, float low, float high,
-                            std::size_t maxVoxels) {
+VoxelSelection SelectVoxels(const GridLayout& layout, std::span<const float> values, Io::Location location, float low,
+                            float high, std::size_t maxVoxels) {
     const std::size_t nx = layout.dimensions[0], ny = layout.dimensions[1], nz = layout.dimensions[2];
     if (nx < 2 || ny < 2 || nz < 2)
         return Failure("voxels need at least 2 samples along every axis; the grid has " + Dimensions(layout));
     if (nx - 2 > kMaxVoxelCellXY || ny - 2 > kMaxVoxelCellXY || nz - 2 > kMaxVoxelCellZ)
         return Failure("voxels take at most 1025 samples along x and y and 4097 along z; the grid has " +
                        Dimensions(layout));
-    if (values.size() != nx * ny * nz)
+    const bool atCells = location == Io::Location::Cells;
+    if (values.size() != (atCells ? (nx - 1) * (ny - 1) * (nz - 1) : nx * ny * nz))
         return Failure("voxels: " + std::to_string(values.size()) + " values for a grid of " + Dimensions(layout));
 
     VoxelSelection selection;
@@ -36,11 +37,12 @@ VoxelSelection SelectVoxels(const GridLayout& layout, std::span<const float> val
     for (std::size_t z = 0; z + 1 < nz; ++z)
         for (std::size_t y = 0; y + 1 < ny; ++y)
             for (std::size_t x = 0; x + 1 < nx; ++x) {
-                const double sum = at(x, y, z) + at(x + 1, y, z) + at(x, y + 1, z) + at(x + 1, y + 1, z) +
-                                   at(x, y, z + 1) + at(x + 1, y, z + 1) + at(x, y + 1, z + 1) +
-                                   at(x + 1, y + 1, z + 1);
-                const double mean = sum / 8.0;
-                if (mean < static_cast<double>(low) || mean > static_cast<double>(high)) continue;
+                const double value =
+                    atCells ? static_cast<double>(values[x + (nx - 1) * (y + (ny - 1) * z)])
+                            : (at(x, y, z) + at(x + 1, y, z) + at(x, y + 1, z) + at(x + 1, y + 1, z) + at(x, y, z + 1) +
+                               at(x + 1, y, z + 1) + at(x, y + 1, z + 1) + at(x + 1, y + 1, z + 1)) /
+                                  8.0;
+                if (value < static_cast<double>(low) || value > static_cast<double>(high)) continue;
                 // Counted on past the limit, so that the message can say how many.
                 if (++chosen <= maxVoxels)
                     selection.voxels.push_back(PackVoxel(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
@@ -52,4 +54,4 @@ VoxelSelection SelectVoxels(const GridLayout& layout, std::span<const float> val
     return selection;
 }
 
-}  // namespace Korvex::App
+}  // namespace Korvex::Fields

@@ -5,11 +5,16 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <vector>
 
-namespace Korvex::App {
+namespace Korvex::Fields {
+
+// Positions along each axis, increasing.
+using AxisPositions = std::array<std::vector<double>, 3>;
 
 // Where the samples of a regular grid lie: sample (i, j, k) at
-// origin + (i, j, k) * spacing.
+// origin + (i, j, k) * spacing; spacing is positive along every axis, one
+// of one sample included.
 struct GridLayout {
     std::array<std::size_t, 3> dimensions{1, 1, 1};
     std::array<double, 3> origin{0.0, 0.0, 0.0};
@@ -18,6 +23,13 @@ struct GridLayout {
     std::size_t Cells(std::size_t axis) const { return dimensions[axis] - 1; }
     double Position(std::size_t axis, std::size_t index) const {
         return origin[axis] + static_cast<double>(index) * spacing[axis];
+    }
+
+    AxisPositions Positions() const {
+        AxisPositions positions;
+        for (std::size_t axis = 0; axis < 3; ++axis)
+            for (std::size_t i = 0; i < dimensions[axis]; ++i) positions[axis].push_back(Position(axis, i));
+        return positions;
     }
 
     // From the first sample to the last: the box of the cells.
@@ -49,4 +61,4 @@ inline std::size_t PieceCount(std::size_t cells) { return std::min(cells, kMaxPi
 // The cell index where a piece begins; piece PieceCount(cells) gives the end.
 inline std::size_t PieceBoundary(std::size_t cells, std::size_t piece) { return piece * cells / PieceCount(cells); }
 
-}  // namespace Korvex::App
+}  // namespace Korvex::Fields

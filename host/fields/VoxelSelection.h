@@ -2,13 +2,15 @@
 
 #include "GridLayout.h"
 
+#include <Dataset.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
-namespace Korvex::App {
+namespace Korvex::Fields {
 
 // The packed cell index of the voxel mesh: ix in bits 0-9, iy in bits 10-19,
 // iz in bits 20-31.
@@ -26,10 +28,11 @@ struct VoxelSelection {
     std::string error;                  // why no list could be made; empty otherwise
 };
 
-// The cells whose value, the mean of their 8 corner samples, lies in
-// [low, high]. Fails for a grid with fewer than 2 samples along an axis,
-// cells beyond what the packing holds, or more than maxVoxels cells chosen.
-VoxelSelection SelectVoxels(const GridLayout& layout, std::span<const float> values, float low, float high,
-                            std::size_t maxVoxels = kMaxVoxels);
+// The cells of the grid of points whose value lies in [low, high]: values at
+// cells give each cell its own, values at points the mean of its 8 corners.
+// Fails for a grid with fewer than 2 points along an axis, cells beyond what
+// the packing holds, or more than maxVoxels cells chosen.
+VoxelSelection SelectVoxels(const GridLayout& points, std::span<const float> values, Io::Location location, float low,
+                            float high, std::size_t maxVoxels = kMaxVoxels);
 
-}  // namespace Korvex::App
+}  // namespace Korvex::Fields

@@ -13,7 +13,7 @@
 #include <map>
 #include <set>
 
-namespace Korvex::App {
+namespace Korvex::Fields {
 namespace {
 
 using Rendering::VertexPN;
@@ -70,7 +70,7 @@ TEST(GridGeometryTest, SurfaceIsClosedWoundOutwardAndCoversTheBox) {
 TEST(GridGeometryTest, EdgesAreTheCellEdgesOnTheBoundaryEachOnce) {
     // 2 x 2 x 2 cells: along each axis 8 of the 9 grid lines lie on the
     // boundary (not the one through the middle), each of 2 cell edges.
-    const std::vector<VertexPN> lines = BoundaryCellEdges({{3, 3, 3}, {0, 0, 0}, {1, 1, 1}});
+    const std::vector<VertexPN> lines = BoundaryCellEdges(GridLayout{{3, 3, 3}, {0, 0, 0}, {1, 1, 1}}.Positions());
     ASSERT_EQ(lines.size(), 2u * 3 * 8 * 2);
     std::set<std::pair<Point, Point>> unique;
     for (std::size_t i = 0; i < lines.size(); i += 2) {
@@ -89,34 +89,42 @@ TEST(GridGeometryTest, EdgesAreTheCellEdgesOnTheBoundaryEachOnce) {
     EXPECT_EQ(2 * unique.size(), lines.size());
 }
 
-TEST(GridGeometryTest, VoxelsAreTheCellsWhoseMeanLiesInTheRange) {
-    // Values equal the sample's x index: cell means are 0.5, 1.5, 2.5 along x.
+TEST(GridGeometryTest, VoxelsAreTheCellsWhoseValueLiesInTheRange) {
+    // Values at points equal the point's x index: cell means are 0.5, 1.5,
+    // 2.5 along x. Values at cells are the cell's own: its x index.
     const GridLayout layout{{4, 3, 2}, {0, 0, 0}, {1, 1, 1}};
-    std::vector<float> values;
+    std::vector<float> atPoints, atCells;
     for (int z = 0; z < 2; ++z)
         for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 4; ++x) values.push_back(float(x));
-    const VoxelSelection selection = SelectVoxels(layout, values, 1.0f, 2.5f);
+            for (int x = 0; x < 4; ++x) {
+                atPoints.push_back(float(x));
+                if (z < 1 && y < 2 && x < 3) atCells.push_back(float(x));
+            }
+    const VoxelSelection selection = SelectVoxels(layout, atPoints, Io::Location::Points, 1.0f, 2.5f);
     ASSERT_EQ(selection.error, "");
     // x = 1 and 2, y = 0 and 1, z = 0; z slowest, x fastest.
     EXPECT_EQ(selection.voxels, (std::vector<std::uint32_t>{PackVoxel(1, 0, 0), PackVoxel(2, 0, 0), PackVoxel(1, 1, 0),
                                                             PackVoxel(2, 1, 0)}));
-    EXPECT_TRUE(SelectVoxels(layout, values, 3.0f, 9.0f).voxels.empty());
+    EXPECT_TRUE(SelectVoxels(layout, atPoints, Io::Location::Points, 3.0f, 9.0f).voxels.empty());
+    EXPECT_EQ(SelectVoxels(layout, atCells, Io::Location::Cells, 1.0f, 1.5f).voxels,
+              (std::vector<std::uint32_t>{PackVoxel(1, 0, 0), PackVoxel(1, 1, 0)}));
 }
 
 TEST(GridGeometryTest, VoxelSelectionRefusesWhatItCannotPack) {
     const std::vector<float> none;
-    EXPECT_EQ(SelectVoxels({{4, 4, 1}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(16), 0, 1).error,
+    constexpr Io::Location kPoints = Io::Location::Points;
+    EXPECT_EQ(SelectVoxels({{4, 4, 1}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(16), kPoints, 0, 1).error,
               "voxels need at least 2 samples along every axis; the grid has 4x4x1");
-    EXPECT_EQ(SelectVoxels({{1026, 2, 2}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(1026 * 4), 0, 1).error,
+    EXPECT_EQ(SelectVoxels({{1026, 2, 2}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(1026 * 4), kPoints, 0, 1).error,
               "voxels take at most 1025 samples along x and y and 4097 along z; the grid has 1026x2x2");
-    EXPECT_EQ(SelectVoxels({{1025, 2, 2}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(1025 * 4), 0, 1).voxels.size(),
+    EXPECT_EQ(
+        SelectVoxels({{1025, 2, 2}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(1025 * 4), kPoints, 0, 1).voxels.size(),
               1024u);
-    EXPECT_EQ(SelectVoxels({{3, 3, 3}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(27), 0, 1, 7).error,
+    EXPECT_EQ(SelectVoxels({{3, 3, 3}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(27), kPoints, 0, 1, 7).error,
               "8 cells lie in the voxel range, more than the 7 drawn at most: narrow the range");
-    EXPECT_EQ(SelectVoxels({{3, 3, 3}, {0, 0, 0}, {1, 1, 1}}, none, 0, 1).error,
+    EXPECT_EQ(SelectVoxels({{3, 3, 3}, {0, 0, 0}, {1, 1, 1}}, none, kPoints, 0, 1).error,
               "voxels: 0 values for a grid of 3x3x3");
 }
 
 }  // namespace
-}  // namespace Korvex::App
+}  // namespace Korvex::Fields

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace Korvex::App {
+namespace Korvex::Fields {
 
 // The surface of the box of cells as triangles, three vertices each, wound
 // counter-clockwise seen from outside, with outward normals; closed, so that
@@ -15,4 +15,4 @@ namespace Korvex::App {
 // sheet; a grid flat along two axes has no surface (empty result).
 std::vector<Rendering::VertexPN> BoundarySurface(const GridLayout& layout);
 
-}  // namespace Korvex::App
+}  // namespace Korvex::Fields

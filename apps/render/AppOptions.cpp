@@ -35,6 +35,11 @@ void ReadSize(std::string_view option, std::string_view text, RenderOptions& opt
     options.height = static_cast<std::uint32_t>(ReadWholeNumberIn(option, parts[1], 1, kMaxImageSize));
 }
 
+std::string ReadName(std::string_view option, std::string_view text) {
+    if (text.empty()) FailOption(std::string(option) + ": the name is empty");
+    return std::string(text);
+}
+
 using Reader = std::function<void(std::string_view option, std::string_view value, RenderOptions&)>;
 
 // One option: its names, the word for its value (none for a flag), the topic
@@ -58,10 +63,7 @@ const std::vector<OptionSpec>& Specs() {
         {"--scalars", "NAME", "What to read",
          "the array that colours the picture (default: the\n"
          "first)                              e.g. --scalars density",
-         [](auto option, auto value, RenderOptions& o) {
-             if (value.empty()) FailOption(std::string(option) + ": the name is empty");
-             o.scalars = value;
-         }},
+         [](auto option, auto value, RenderOptions& o) { o.scalars = ReadName(option, value); }},
         {"--component", "N|magnitude", "What to read",
          "of an array of several components, component N (from\n"
          "0) or the magnitude (default)       e.g. --component 2",
@@ -69,12 +71,9 @@ const std::vector<OptionSpec>& Specs() {
              o.component = value == "magnitude" ? Fields::kMagnitude : ReadWholeNumberIn(option, value, 0, 1023);
          }},
         {"--vectors", "NAME", "What to read",
-         "the array of 3 components that --deform moves the points\n"
-         "by (default: the first such array)  e.g. --vectors u --deform 10",
-         [](auto option, auto value, RenderOptions& o) {
-             if (value.empty()) FailOption(std::string(option) + ": the name is empty");
-             o.vectors = value;
-         }},
+         "the array of 3 components --deform moves the points by\n"
+         "(default: the first such array)     e.g. --vectors u --deform 10",
+         [](auto option, auto value, RenderOptions& o) { o.vectors = ReadName(option, value); }},
         {"--max-samples", "N", "What to read",
          "grids larger than N samples, or of uneven spacing, are\n"
          "resampled onto a regular grid of at most N (default\n"

@@ -7,11 +7,6 @@ namespace Korvex::Io {
 
 namespace {
 
-template <class... Kinds>
-struct Overloaded : Kinds... {
-    using Kinds::operator()...;
-};
-
 std::string Number(double value) {
     std::ostringstream text;
     text << value;
@@ -21,13 +16,9 @@ std::string Number(double value) {
 }  // namespace
 
 std::array<std::size_t, 3> PointDimensions(const Geometry& geometry) {
-    return std::visit(Overloaded{[](const ImageGrid& grid) { return grid.dimensions; },
-                                 [](const RectilinearGrid& grid) {
-                                     return std::array<std::size_t, 3>{grid.coordinates[0].size(),
-                                                                       grid.coordinates[1].size(),
-                                                                       grid.coordinates[2].size()};
-                                 }},
-                      geometry);
+    if (const auto* image = std::get_if<ImageGrid>(&geometry)) return image->dimensions;
+    const auto& coordinates = std::get<RectilinearGrid>(geometry).coordinates;
+    return {coordinates[0].size(), coordinates[1].size(), coordinates[2].size()};
 }
 
 std::array<std::size_t, 3> CellDimensions(const Geometry& geometry) {
@@ -44,20 +35,15 @@ std::size_t TupleCount(const Geometry& geometry, Location location) {
 
 std::array<std::array<double, 2>, 3> Bounds(const Geometry& geometry) {
     std::array<std::array<double, 2>, 3> bounds{};
-    std::visit(Overloaded{[&](const ImageGrid& grid) {
-                              for (std::size_t axis = 0; axis < 3; ++axis) {
-                                  const double last = grid.origin[axis] +
-                                                      static_cast<double>(grid.dimensions[axis] - 1) *
-                                                          grid.spacing[axis];
-                                  bounds[axis] = {grid.origin[axis], last};
-                              }
-                          },
-                          [&](const RectilinearGrid& grid) {
-                              for (std::size_t axis = 0; axis < 3; ++axis)
-                                  if (!grid.coordinates[axis].empty())
-                                      bounds[axis] = {grid.coordinates[axis].front(), grid.coordinates[axis].back()};
-                          }},
-               geometry);
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        if (const auto* image = std::get_if<ImageGrid>(&geometry)) {
+            const double last =
+                image->origin[axis] + static_cast<double>(image->dimensions[axis] - 1) * image->spacing[axis];
+            bounds[axis] = {image->origin[axis], last};
+        } else if (const auto& along = std::get<RectilinearGrid>(geometry).coordinates[axis]; !along.empty()) {
+            bounds[axis] = {along.front(), along.back()};
+        }
+    }
     return bounds;
 }
 

@@ -9,14 +9,9 @@ namespace Korvex::Io {
 
 namespace {
 
-struct TypeName {
-    std::string_view name;
-    ValueType type;
-};
-
 // vtkIdType is written as a 32-bit int; long as 64 bits, as on the systems
 // that write nearly all such files.
-constexpr TypeName kTypes[] = {
+constexpr ValueTypeName kTypes[] = {
     {"bit", ValueType::Bit},           {"char", ValueType::Int8},
     {"signed_char", ValueType::Int8},  {"unsigned_char", ValueType::UInt8},
     {"short", ValueType::Int16},       {"unsigned_short", ValueType::UInt16},
@@ -61,8 +56,7 @@ ValueType LegacyParser::TypeOf(const Line& line, std::size_t word) const {
     const std::string keyword(line.words[0]);
     if (word >= line.words.size()) Fail(line.offset, keyword + " needs a data type");
     const std::string_view type = line.words[word];
-    for (const TypeName& known : kTypes)
-        if (EqualsNoCase(type, known.name)) return known.type;
+    if (const std::optional<ValueType> known = TypeNamed(kTypes, type)) return *known;
     if (IsKeyword(type, {"string", "utf8_string", "variant"}))
         Fail(line.offset, keyword + ": " + Quote(type) + " data is not supported (numbers only)");
     Fail(line.offset, keyword + ": unknown data type " + Quote(type) +

@@ -156,13 +156,7 @@ void LegacyParser::FinishGeometry(std::size_t offset) {
 }
 
 ReadResult ParseLegacyVtk(std::string_view bytes, std::string_view fileName) {
-    try {
-        return LegacyParser(bytes, fileName).Parse();
-    } catch (const ParseError& error) {
-        ReadResult result;
-        result.error = Located(fileName, bytes, error);
-        return result;
-    }
+    return Guarded(fileName, bytes, [&] { return LegacyParser(bytes, fileName).Parse(); });
 }
 
 }  // namespace Korvex::Io

@@ -3,6 +3,8 @@
 // What the readers share: the error they throw, words shown in messages,
 // numbers read from text, file bytes.
 
+#include "Dataset.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -23,6 +25,18 @@ struct ParseError {
 // 1 for the first line.
 std::size_t LineOf(std::string_view bytes, std::size_t offset);
 std::string Located(std::string_view fileName, std::string_view bytes, const ParseError& error);
+
+// What parse() returns, or the message of the ParseError it throws.
+template <class Parse>
+ReadResult Guarded(std::string_view fileName, std::string_view bytes, Parse&& parse) {
+    try {
+        return parse();
+    } catch (const ParseError& error) {
+        ReadResult result;
+        result.error = Located(fileName, bytes, error);
+        return result;
+    }
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool IsBlank(char c);

@@ -1,5 +1,7 @@
 #include "ValueType.h"
 
+#include "ParseSupport.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -87,6 +89,12 @@ void DecodeValues(ValueType type, ByteOrder order, const unsigned char* bytes, s
 
 void DecodeValues(ValueType type, ByteOrder order, const unsigned char* bytes, std::size_t count, double* out) {
     Decode(type, order, bytes, count, out);
+}
+
+std::optional<ValueType> TypeNamed(std::span<const ValueTypeName> names, std::string_view name) {
+    for (const ValueTypeName& known : names)
+        if (EqualsNoCase(name, known.name)) return known.type;
+    return std::nullopt;
 }
 
 float ToFloat(double value) {

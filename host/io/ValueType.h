@@ -3,6 +3,9 @@
 // The number types of result files and their conversion from stored bytes.
 
 #include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
 
 namespace Korvex::Io {
 
@@ -22,5 +25,14 @@ void DecodeValues(ValueType type, ByteOrder order, const unsigned char* bytes, s
 void DecodeValues(ValueType type, ByteOrder order, const unsigned char* bytes, std::size_t count, double* out);
 
 float ToFloat(double value);
+
+// How a file format names its types.
+struct ValueTypeName {
+    std::string_view name;
+    ValueType type;
+};
+
+// The type of that name in the list, letter case aside; nothing if none.
+std::optional<ValueType> TypeNamed(std::span<const ValueTypeName> names, std::string_view name);
 
 }  // namespace Korvex::Io

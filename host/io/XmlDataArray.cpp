@@ -10,12 +10,7 @@ namespace Korvex::Io {
 
 namespace {
 
-struct TypeName {
-    std::string_view name;
-    ValueType type;
-};
-
-constexpr TypeName kTypes[] = {
+constexpr ValueTypeName kTypes[] = {
     {"Int8", ValueType::Int8},       {"UInt8", ValueType::UInt8},     {"Int16", ValueType::Int16},
     {"UInt16", ValueType::UInt16},   {"Int32", ValueType::Int32},     {"UInt32", ValueType::UInt32},
     {"Int64", ValueType::Int64},     {"UInt64", ValueType::UInt64},   {"Float32", ValueType::Float32},
@@ -81,15 +76,13 @@ XmlArrayHeader DescribeDataArray(const pugi::xml_node& node) {
     XmlArrayHeader header;
     header.name = node.attribute("Name").value();
     const std::string_view type = node.attribute("type").value();
-    const TypeName* known = nullptr;
-    for (const TypeName& candidate : kTypes)
-        if (type == candidate.name) known = &candidate;
-    if (known == nullptr && (type == "String" || type == "Bit"))
+    const std::optional<ValueType> known = TypeNamed(kTypes, type);
+    if (!known && (type == "String" || type == "Bit"))
         Fail(OffsetOf(node), Label(header) + ": " + Quote(type) + " data is not supported (numbers only)");
-    if (known == nullptr)
+    if (!known)
         Fail(OffsetOf(node), Label(header) + ": unknown type " + Quote(type) +
                                  " (Int8, UInt8, Int16, UInt16, Int32, UInt32, Int64, UInt64, Float32 or Float64)");
-    header.type = known->type;
+    header.type = *known;
     if (const pugi::xml_attribute components = node.attribute("NumberOfComponents")) {
         const std::optional<std::uint64_t> count = ParseCount(components.value());
         if (!count || *count < 1 || *count > kMaxComponents)

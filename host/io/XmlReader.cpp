@@ -214,13 +214,7 @@ std::vector<Out> XmlParser::Values(const pugi::xml_node& node, const XmlArrayHea
 }  // namespace
 
 ReadResult ParseXmlVtk(std::string_view bytes, std::string_view fileName) {
-    try {
-        return XmlParser(bytes, fileName).Parse();
-    } catch (const ParseError& error) {
-        ReadResult result;
-        result.error = Located(fileName, bytes, error);
-        return result;
-    }
+    return Guarded(fileName, bytes, [&] { return XmlParser(bytes, fileName).Parse(); });
 }
 
 }  // namespace Korvex::Io

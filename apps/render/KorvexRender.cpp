@@ -95,9 +95,9 @@ int RunFile(const RenderOptions& options) {
     const Fields::FieldResult made = FieldFromOptions(read.dataset, options);
     if (!made.error.empty()) return Complain(options.inputPath + ": " + made.error, kBadInput);
     const Fields::UniformField& field = made.field;
-    for (const std::string& note : made.notes) std::cout << options.inputPath << ": " << note << "\n";
     const PlanResult planned = PlanFromOptions(field, options);
     if (!planned.error.empty()) return Complain(options.inputPath + ": " + planned.error, kBadInput);
+    for (const std::string& note : made.notes) std::cout << options.inputPath << ": " << note << "\n";
     const ScenePlan& plan = planned.plan;
 
     std::string error;

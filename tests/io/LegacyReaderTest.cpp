@@ -111,8 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "-3 65536 7 -2.14748e+09"},
         BinaryType{"unsigned_int", "\xFF\xFF\xFF\xFD\x00\x01\x00\x00\x00\x00\x00\x07\x80\x00\x00\x00"s,
                    "4.29497e+09 65536 7 2.14748e+09"},
-        BinaryType{"vtkIdType", "\xFF\xFF\xFF\xFD\x00\x01\x00\x00\x00\x00\x00\x07\x80\x00\x00\x00"s,
-                   "-3 65536 7 -2.14748e+09"},
         BinaryType{"long", std::string(7, '\xFF') + "\xFE"s + std::string(7, '\0') + "\x05"s + std::string(8, '\0') +
                                "\x00\x00\x00\x01\x00\x00\x00\x00"s,
                    "-2 5 0 4.29497e+09"},
@@ -156,7 +154,6 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, LegacyReaderBrokenTest,
     ::testing::Values(
         BrokenFile{"empty", "", "grid.vtk:1: not a legacy VTK file: the first line must be '# vtk DataFile Version x.y'"},
-        BrokenFile{"no title", "# vtk DataFile Version 3.0", "grid.vtk:1: unexpected end of file: expected a title line"},
         BrokenFile{"bad format", WithLine(VtkHeader("ASCII"), "ASCII", "TEXT"),
                    "grid.vtk:3: expected ASCII or BINARY, found 'TEXT'"},
         BrokenFile{"other dataset", WithLine(VtkHeader("ASCII"), "STRUCTURED_POINTS", "UNSTRUCTURED_GRID"),
@@ -169,8 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "grid.vtk:5: expected DIMENSIONS, ORIGIN, SPACING, POINT_DATA or CELL_DATA, found 'DIMENSION'"},
         BrokenFile{"no dimensions", WithLine(VtkHeader("ASCII"), "DIMENSIONS 2 2 1\n", "") + kScalars4,
                    "grid.vtk:7: expected DIMENSIONS before the data"},
-        BrokenFile{"fractional dimension", VtkHeader("ASCII", "2 2.5 1") + kScalars4,
-                   "grid.vtk:5: DIMENSIONS needs 3 integers, found '2.5'"},
         BrokenFile{"zero dimension", VtkHeader("ASCII", "2 0 1") + kScalars4,
                    "grid.vtk:5: DIMENSIONS '0' is out of range: each must be 1 to 2097152"},
         BrokenFile{"zero spacing across points", WithLine(VtkHeader("ASCII"), "SPACING 1 1 1", "SPACING 1 0 1"),
@@ -215,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "grid.vtk:9: VECTORS: too many values"}),
     Name<BrokenFile>);
 
-TEST(DatasetFileTest, ReadsFilesOfBothKindsAndNamesTheFileInMessages) {
+TEST(DatasetFileTest, TellsTheKindsApartByTheirContent) {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "DatasetFileTest";
     std::filesystem::create_directories(dir);
     const std::string legacy = (dir / "grid.vtk").string(), xml = (dir / "grid.vti").string();
@@ -226,8 +221,6 @@ TEST(DatasetFileTest, ReadsFilesOfBothKindsAndNamesTheFileInMessages) {
            "</ImageData></VTKFile>";
     EXPECT_EQ(Summary(ReadDatasetFile(legacy).dataset), "image 2x2x1 at 0,0,0 step 1,1,1; point 's' 1: 1 2 3 4");
     EXPECT_EQ(Summary(ReadDatasetFile(xml).dataset), "image 2x1x1 at 0,0,0 step 1,1,1; point 'f' 1: 5 6");
-    const std::string missing = (dir / "missing.vtk").string();
-    EXPECT_EQ(ReadDatasetFile(missing).error, missing + ": cannot open: No such file or directory");
     EXPECT_EQ(ReadDatasetFile(dir.string()).error, dir.string() + ": is a directory, not a data file");
     std::filesystem::remove_all(dir);
 }

@@ -63,7 +63,9 @@ inline constexpr std::string_view kColorFromGradient = R"(
     float4 c = fs * SAMPLE(gradient_texture, u) + fD * overflow_color + fd * underflow_color;)";
 
 // The end of a gradient-coloured pixel stage: c with the mesh's alpha, and
-// the probes of the sampled value v and of DepthClip.
+// the probes of the sampled value v and of the depth. The probed depth is
+// the fragment's own, the value the depth buffer holds: z/w interpolated
+// across a primitive is not linear on the screen.
 inline constexpr std::string_view kWriteColorAndProbes = R"(
     c.a *= alpha_value;
     $color$ = c;
@@ -71,7 +73,7 @@ inline constexpr std::string_view kWriteColorAndProbes = R"(
     $value$ = float4(v, v, v, v);
 </PROBE_VALUE>
 <PROBE_POSITION>
-    $oDepthClip$ = float4($DepthClip$, $DepthClip$, $DepthClip$, $DepthClip$);
+    $oDepthClip$ = $Position$.zzzz;
 </PROBE_POSITION>)";
 
 }  // namespace Korvex::Rendering::detail

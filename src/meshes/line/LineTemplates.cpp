@@ -13,17 +13,12 @@ constexpr auto kPlainVertexPieces = std::to_array<std::string_view>({R"(
 [in float3 P : position]
 [out float4 uvw : sample_coord]
 <CLIPPING>[out float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[out float DepthClip : DepthClip]</PROBE_POSITION>
 
 void main()
 {
     float4 Plocal = float4($P$, 1.0);
     $uvw$ = float4((Plocal.xyz - corner_min.xyz) / (corner_max.xyz - corner_min.xyz), 1.0);)", kWriteClipDistances, R"(
-    float4 PositionClip = mul(model_view_projection_matrix, Plocal);
-    $Position$ = PositionClip;
-<PROBE_POSITION>
-    $DepthClip$ = PositionClip.z / PositionClip.w;
-</PROBE_POSITION>
+    $Position$ = mul(model_view_projection_matrix, Plocal);
 }
 )"});
 constexpr std::string_view kPlainVertex = kJoinedText<kPlainVertexPieces>;
@@ -100,7 +95,6 @@ TEXTURE_3D(float4, deformation_texture, 1);
 <CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
 [out float4 ouvw : sample_coord]
 <CLIPPING>[out float oclip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[out float DepthClip : DepthClip]</PROBE_POSITION>
 
 void main()
 {
@@ -109,12 +103,8 @@ void main()
     float3 delta = SAMPLE_LEVEL(deformation_texture, uvw, 0.0).xyz;
     float4 p = lerp($P[0]$, $P[1]$, t);
     float4 local_pos = float4(p.xyz / p.w + deformation * delta, 1.0);
-    float4 PositionClip = mul(model_view_projection_matrix, local_pos);
-    $Position$ = PositionClip;
+    $Position$ = mul(model_view_projection_matrix, local_pos);
     $ouvw$ = float4(uvw, 1.0);
-<PROBE_POSITION>
-    $DepthClip$ = PositionClip.z / PositionClip.w;
-</PROBE_POSITION>
 <CLIPPING>
     [unroll]
     for (int i = 0; i < PLANE_COUNT; ++i)
@@ -131,7 +121,6 @@ constexpr auto kPixelPieces = std::to_array<std::string_view>({R"(
 TEXTURE_3D(float4, value_texture, 2);
 [in float4 uvw : sample_coord]
 <CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[in float DepthClip : DepthClip]</PROBE_POSITION>
 [out float4 color : 0]
 <PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
 <PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>
@@ -147,7 +136,8 @@ void main()
     $value$ = float4(v, v, v, v);
 </PROBE_VALUE>
 <PROBE_POSITION>
-    $oDepthClip$ = float4($DepthClip$, $DepthClip$, $DepthClip$, $DepthClip$);
+    // The depth the fragment is tested with: z/w is not linear across the screen.
+    $oDepthClip$ = $Position$.zzzz;
 </PROBE_POSITION>
 }
 )"});

@@ -13,7 +13,6 @@ constexpr auto kTriangleVertexAPieces = std::to_array<std::string_view>({R"(
 [out float4 uvw : sample_coord]
 [out float3 oN : normal]
 <CLIPPING>[out float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[out float DepthClip : DepthClip]</PROBE_POSITION>
 
 void main()
 {
@@ -24,12 +23,8 @@ void main()
     Nlocal = mul(unit_plane_matrix, float4(Nlocal, 0.0)).xyz;
 </DRAWING_PLANE>
     $uvw$ = float4((Plocal.xyz - corner_min.xyz) / (corner_max.xyz - corner_min.xyz), 1.0);)", kWriteClipDistances, R"(
-    float4 PositionClip = mul(model_view_projection_matrix, Plocal);
-    $Position$ = PositionClip;
+    $Position$ = mul(model_view_projection_matrix, Plocal);
     $oN$ = mul(normal_matrix, float4(Nlocal, 0.0)).xyz;
-<PROBE_POSITION>
-    $DepthClip$ = PositionClip.z / PositionClip.w;
-</PROBE_POSITION>
 }
 )"});
 const std::string_view kTriangleVertexA = kJoinedText<kTriangleVertexAPieces>;
@@ -40,8 +35,7 @@ TEXTURE_1D(float4, gradient_texture, 3);
 [in float4 uvw : sample_coord]
 [in float3 N : normal]
 <CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[in float DepthClip : DepthClip]
-[out float4 oDepthClip : 2]</PROBE_POSITION>
+<PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>
 [out float4 color : 0]
 <PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
 

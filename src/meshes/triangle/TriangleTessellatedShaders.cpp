@@ -86,7 +86,6 @@ TEXTURE_3D(float4, deformation_texture, 1);
 [out float3 ouvw : sample_coord]
 [out float3 view_pos : view_pos]
 <CLIPPING>[out float oclip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[out float DepthClip : DepthClip]</PROBE_POSITION>
 
 void main()
 {
@@ -95,13 +94,9 @@ void main()
     float3 delta = SAMPLE_LEVEL(deformation_texture, uvw, 0.0).xyz;
     float3 p = b.x * $P[0]$ + b.y * $P[1]$ + b.z * $P[2]$;
     float4 view_pos = mul(model_view_matrix, float4(p + deformation * delta, 1.0));
-    float4 PositionClip = mul(projection_matrix, view_pos);
-    $oP$ = PositionClip;
+    $oP$ = mul(projection_matrix, view_pos);
     $view_pos$ = view_pos.xyz;
     $ouvw$ = uvw;
-<PROBE_POSITION>
-    $DepthClip$ = PositionClip.z / PositionClip.w;
-</PROBE_POSITION>
 <CLIPPING>
     // Clipped where the undeformed surface was.
     [unroll]
@@ -123,11 +118,9 @@ const std::string_view kTriangleGeometry = R"(
 [in float3 uvw : sample_coord]
 [in float3 view_pos : view_pos]
 <CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[in float DepthClip : DepthClip]</PROBE_POSITION>
 [out float3 ouvw : sample_coord]
 [out float diffuse : diffuse_factor]
 <CLIPPING>[out float oclip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[out float oDepthClip : DepthClip]</PROBE_POSITION>
 
 void main()
 {
@@ -138,9 +131,6 @@ void main()
         $Position$ = $P[v]$;
         $ouvw$ = $uvw[v]$;
         $diffuse$ = d;
-<PROBE_POSITION>
-        $oDepthClip$ = $DepthClip[v]$;
-</PROBE_POSITION>
 <CLIPPING>
         [unroll]
         for (int i = 0; i < PLANE_COUNT; ++i)
@@ -159,8 +149,7 @@ TEXTURE_1D(float4, gradient_texture, 3);
 [in float3 uvw : sample_coord]
 [in float diffuse : diffuse_factor]
 <CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[in float DepthClip : DepthClip]
-[out float4 oDepthClip : 2]</PROBE_POSITION>
+<PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>
 [out float4 color : 0]
 <PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
 

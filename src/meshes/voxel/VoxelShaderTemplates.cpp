@@ -79,7 +79,6 @@ const std::string_view kVoxelGeometry = R"(
 [out float4 o_uvw    : sample_coord]
 [out float diffuse   : diffuse_factor]
 <WIREFRAME>[out float2 quad_pos : signed_uv]</WIREFRAME>
-<PROBE_POSITION>[out float DepthClip  : DepthClip]</PROBE_POSITION>
 
 static const uint faces[24] = { 0u, 1u, 4u, 5u,    // -y
                                 4u, 5u, 6u, 7u,    // +z
@@ -107,11 +106,7 @@ void main()
     for (int n = 0; n < 4; ++n)
     {
         uint corner = faces[4 * f + n];
-        float4 PositionClip = mul(projection_matrix, $view_pos[0]$[corner]);
-        $Position$ = PositionClip;
-<PROBE_POSITION>
-        $DepthClip$ = PositionClip.z / PositionClip.w;
-</PROBE_POSITION>
+        $Position$ = mul(projection_matrix, $view_pos[0]$[corner]);
         $o_uvw$ = $uvw[0]$[corner];
         $diffuse$ = shade;
 <WIREFRAME>
@@ -130,7 +125,6 @@ TEXTURE_1D(float4, gradient_texture, 3);
 [in float4 uvw : sample_coord]
 [in float diffuse : diffuse_factor]
 <WIREFRAME>[in float2 quad_pos : signed_uv]</WIREFRAME>
-<PROBE_POSITION>[in float DepthClip : DepthClip]</PROBE_POSITION>
 [out float4 color : 0]
 <PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
 <PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>

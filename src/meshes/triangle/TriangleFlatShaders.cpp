@@ -41,8 +41,9 @@ TEXTURE_1D(float4, gradient_texture, 3);
 
 void main()
 {)", kDiscardClippedPixels, R"(
-    // Both sides lit alike.
-    float diffuse = abs(normalize($N$).z);
+    // Both sides lit alike; a zero normal (geometry without normals) as if
+    // facing the viewer, where normalize would give NaN.
+    float diffuse = dot($N$, $N$) > 0.0 ? abs(normalize($N$).z) : 1.0;
     float v = SAMPLE_LEVEL(value_texture, $uvw$.xyz, 0.0).x;)", kColorFromGradient, R"(
     c.rgb *= lerp(diffuse, 1.0, brightness);)", kWriteColorAndProbes, R"(
 }

@@ -60,6 +60,7 @@ public:
     void SubmitDrawsWithState(ICommandList&, const PipelineStateDesc&) override {}
     void SubmitDrawsInstanced(ICommandList* const*, std::uint64_t) override {}
     void SubmitDraws(ICommandList&) override {}
+    bool IsClosed() const override { return true; }
 
 private:
     boundingbox<float, 3> box_;

@@ -16,11 +16,12 @@ template <class Container>
 class Geometry final : public IGeometry {
 public:
     Geometry(Container&& filledBuffers, const boundingbox<float, 3>& boundingBox,
-             const VertexInputState& bufferVertexInput, std::string&& initialName)
+             const VertexInputState& bufferVertexInput, std::string&& initialName, bool closedSurface = false)
         : buffers(std::move(filledBuffers)),
           box(boundingBox),
           vertexInput(bufferVertexInput),
-          name(std::move(initialName)) {}
+          name(std::move(initialName)),
+          closed(closedSurface) {}
 
     const char* GetName() const override { return name.c_str(); }
     void SetName(const char* text) override { name = text != nullptr ? text : ""; }
@@ -48,12 +49,15 @@ public:
             buffer.ForEachDraw([&](const auto&... arguments) { commands.DrawIndexed(arguments...); });
     }
 
+    bool IsClosed() const override { return closed; }
+
 private:
     // Destroyed in reverse: the name first, the buffers last.
     Container buffers;
     boundingbox<float, 3> box;
     VertexInputState vertexInput;
     std::string name;
+    bool closed;
 };
 
 }  // namespace Korvex::Rendering

@@ -77,8 +77,10 @@ void IndexedVertexContainerBuilder<Vertex>::AddPrimitives(std::span<const Vertex
             if (localVertexCount != 0) CloseDrawCall();
             FlushBuffers();
         }
-        for (const Vertex& vertex : primitives.subspan(p * verticesPerPrimitive, verticesPerPrimitive))
-            AddVertex(vertex);
+        const std::span<const Vertex> primitive = primitives.subspan(p * verticesPerPrimitive, verticesPerPrimitive);
+        if (verticesPerPrimitive == 3)
+            surface.AddTriangle(primitive[0].position, primitive[1].position, primitive[2].position);
+        for (const Vertex& vertex : primitive) AddVertex(vertex);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meshes/triangle/ClosedSurfaceCheck.h"
 #include "meshes/triangle/IndexedVertexBuffer.h"
 #include "meshes/triangle/VertexPNHash.h"
 
@@ -47,6 +48,9 @@ public:
     // Whole primitives only; a trailing remainder is ignored.
     void AddPrimitives(std::span<const Vertex> primitives);
     void Finish();
+    // Whether the triangles added so far enclose a volume (ClosedSurfaceCheck);
+    // false for lines.
+    bool IsClosed() const { return verticesPerPrimitive == 3 && surface.IsClosed(); }
 
 private:
     void AddVertex(const Vertex& vertex);
@@ -69,6 +73,7 @@ private:
     // out of the dictionary (a NaN component never matches).
     std::unordered_map<Vertex, std::uint16_t, VertexHash<Vertex>, VertexEqual<Vertex>> vertexDictionary;
     std::uint16_t localVertexCount = 0;
+    ClosedSurfaceCheck surface;
     int uncaughtExceptionsAtConstruction;
 };
 

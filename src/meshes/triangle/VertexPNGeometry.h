@@ -32,12 +32,14 @@ template <class AddPrimitives>
 std::shared_ptr<IGeometry> BuildVertexPNGeometry(IGpu& gpu, std::uint32_t verticesPerPrimitive,
                                                  const boundingbox<float, 3>& box, AddPrimitives&& addPrimitives) {
     IndexedVertexContainerBuilder<VertexPN>::Container buffers;
+    bool closed = false;
     {
         IndexedVertexContainerBuilder<VertexPN> builder(gpu, buffers, verticesPerPrimitive);
         addPrimitives(builder);
         builder.Finish();
+        closed = builder.IsClosed();
     }
-    return std::make_shared<IndexedGeometry>(std::move(buffers), box, VertexPNInputState(), std::string());
+    return std::make_shared<IndexedGeometry>(std::move(buffers), box, VertexPNInputState(), std::string(), closed);
 }
 
 }  // namespace Korvex::Rendering::detail

@@ -24,6 +24,12 @@ public:
     virtual void SubmitDrawsInstanced(ICommandList* const* commands, std::uint64_t instanceCount) = 0;
     virtual void SubmitDraws(ICommandList& commands) = 0;
     virtual bool IsReady() const { return true; }
+    // Whether the triangles enclose a volume: every edge, its ends compared
+    // by position, shared by exactly two triangles that run along it in
+    // opposite directions. Only then can the triangle mesh tell inside from
+    // outside and cap the cuts of its clip planes; an open surface (a plate,
+    // a shell, a surface cut open) is drawn without caps. Lines are open.
+    virtual bool IsClosed() const = 0;
 };
 
 }  // namespace Korvex::Rendering

@@ -6,9 +6,8 @@ namespace Korvex::Rendering {
 
 namespace {
 
-// A capped mesh clears depth and stencil before drawing its caps, so capped
-// meshes go before everything else; blended ones go last.
-constexpr std::array<PassKind, 3> kPassKinds{PassKind::Capped, PassKind::Opaque, PassKind::Transparent};
+// Blended meshes go last, over everything they may let through.
+constexpr std::array<PassKind, 2> kPassKinds{PassKind::Opaque, PassKind::Transparent};
 
 }  // namespace
 

@@ -40,9 +40,9 @@ public:
     // and depth to 1, stencil to 0.
     void Clear();
 
-    // Draws capped techniques first (they clear depth and stencil), then
-    // opaque, then transparent, each in list order; renderables of other
-    // techniques are skipped. Answers how many were drawn.
+    // Draws opaque and capped techniques, then transparent ones, each in list
+    // order; renderables of other techniques are skipped. Answers how many
+    // were drawn.
     std::size_t Draw(array_view<IRenderable* const> renderables);
 
     // Rows bottom first, as the targets hold them.
@@ -65,7 +65,7 @@ private:
     GlDevice& device_;
     FrameDesc desc_;
     FrameTargets targets_;
-    std::array<RenderPassDesc, 3> passes_;
+    std::array<RenderPassDesc, 2> passes_;
     ResourceCache cache_;
 };
 

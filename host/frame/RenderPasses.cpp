@@ -19,8 +19,7 @@ std::optional<PassKind> PassForTechnique(StringId technique) {
     static const StringId simulation("SimulationTechnique");
     static const StringId capped("CappedSimulationTechnique");
     static const StringId transparent("TransparentSimulationTechnique");
-    if (technique == simulation) return PassKind::Opaque;
-    if (technique == capped) return PassKind::Capped;
+    if (technique == simulation || technique == capped) return PassKind::Opaque;
     if (technique == transparent) return PassKind::Transparent;
     return std::nullopt;
 }

@@ -15,9 +15,11 @@ struct FrameTargets {
 };
 
 // Opaque passes draw first, the transparent one last.
-enum class PassKind { Opaque, Capped, Transparent };
+enum class PassKind { Opaque, Transparent };
 
-// The pass of a technique name, or nothing for a name the frame does not draw.
+// The pass of a technique name, or nothing for a name the frame does not
+// draw. Capped meshes keep the depth of what is drawn before them and so
+// draw in the opaque pass, in any order.
 std::optional<PassKind> PassForTechnique(StringId technique);
 
 // Depth test less with writes, stencil always/keep, no culling, colour

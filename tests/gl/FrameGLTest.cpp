@@ -1,5 +1,6 @@
-// The host's frame: a pass per technique, drawn capped first and transparent
-// last, its PNG output and the release of everything it made.
+// The host's frame: a pass per technique, opaque and capped meshes in list
+// order and transparent ones last, its PNG output and the release of
+// everything it made.
 
 #include <GlDevice.h>
 #include <OffscreenFrame.h>
@@ -61,16 +62,16 @@ protected:
     std::unique_ptr<GlDevice> device_;
 };
 
-// A capped mesh clears depth and stencil first, so it must not come after
-// what it would erase; transparent ones blend over everything else.
-TEST_F(FrameTest, DrawsCappedThenOpaqueThenTransparentAndSkipsTheRest) {
+// A capped mesh keeps the depth of what came before it, so it is drawn in
+// its place; transparent ones blend over everything else.
+TEST_F(FrameTest, DrawsOpaqueAndCappedInListOrderThenTransparentAndSkipsTheRest) {
     auto frame = MakeFrame();
     std::vector<std::string> log;
     LoggingRenderable glass("TransparentSimulationTechnique", log), wall("SimulationTechnique", log),
         capped("CappedSimulationTechnique", log), shadow("ShadowTechnique", log);
     IRenderable* list[] = {&glass, nullptr, &shadow, &wall, &capped};
     EXPECT_EQ(frame->Draw(list), 3u);
-    EXPECT_THAT(log, ::testing::ElementsAre("CappedSimulationTechnique", "SimulationTechnique",
+    EXPECT_THAT(log, ::testing::ElementsAre("SimulationTechnique", "CappedSimulationTechnique",
                                             "TransparentSimulationTechnique blended"));
 }
 

@@ -28,14 +28,14 @@ using Dimensions = std::array<std::size_t, 3>;
 
 inline const Box kUnitBox{{0, 0, 0}, {1, 1, 1}};
 
-// Two triangles (a unit quad at z = 0.5) or two line segments.
-inline std::shared_ptr<IGeometry> MakeGeometry(IGpu& gpu, std::uint32_t verticesPerPrimitive) {
-    const std::array<VertexPN, 6> quad{VertexPN{{0, 0, 0.5f}, {0, 0, 1}}, VertexPN{{1, 0, 0.5f}, {0, 0, 1}},
-                                       VertexPN{{1, 1, 0.5f}, {0, 0, 1}}, VertexPN{{0, 0, 0.5f}, {0, 0, 1}},
-                                       VertexPN{{1, 1, 0.5f}, {0, 0, 1}}, VertexPN{{0, 1, 0.5f}, {0, 0, 1}}};
-    const std::size_t count = verticesPerPrimitive == 2 ? 4 : 6;
+// A tetrahedron, the smallest closed surface (open: its first face alone), or
+// two line segments.
+inline std::shared_ptr<IGeometry> MakeGeometry(IGpu& gpu, std::uint32_t verticesPerPrimitive, bool open = false) {
+    const VertexPN o{{0, 0, 0}, {0, 0, 1}}, x{{1, 0, 0}, {0, 0, 1}}, y{{0, 1, 0}, {0, 0, 1}}, z{{0, 0, 1}, {0, 0, 1}};
+    const std::array<VertexPN, 12> tetrahedron{o, y, x, o, x, z, o, z, y, x, y, z};
+    const std::size_t count = verticesPerPrimitive == 2 ? 4 : open ? 3 : 12;
     return detail::BuildVertexPNGeometry(gpu, verticesPerPrimitive, kUnitBox, [&](auto& builder) {
-        builder.AddPrimitives(std::span<const VertexPN>(quad.data(), count));
+        builder.AddPrimitives(std::span<const VertexPN>(tetrahedron.data(), count));
     });
 }
 

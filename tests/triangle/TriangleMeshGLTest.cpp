@@ -37,11 +37,14 @@ Vec3 Cross(const Vec3& a, const Vec3& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 
-// Unit sphere, counter-clockwise seen from outside, vertex normals radial.
+// Unit sphere, counter-clockwise seen from outside, vertex normals radial;
+// closed: the seam and the poles share their positions exactly.
 std::vector<VertexPN> SphereTriangles(int rings, int segments) {
     const auto point = [&](int ring, int segment) {
-        const double theta = std::numbers::pi * ring / rings, phi = 2.0 * std::numbers::pi * segment / segments;
-        return Vec3{std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
+        const double theta = std::numbers::pi * ring / rings;
+        const double phi = 2.0 * std::numbers::pi * (segment % segments) / segments;
+        const double s = ring == rings ? 0.0 : std::sin(theta);
+        return Vec3{s * std::cos(phi), std::cos(theta), s * std::sin(phi)};
     };
     std::vector<VertexPN> triangles;
     const auto add = [&](Vec3 a, Vec3 b, Vec3 c) {

@@ -1,7 +1,7 @@
 // The triangle mesh on the recording device: its objects, its colour
 // gradient, its technique, the single pass of an uncapped draw, the capped
-// sequence (caps to depth, the stencil count, the caps where the surface
-// encloses them, then the clipped surface), and where a cap lands.
+// sequence (per plane a stencil clear, the count and the cap where the
+// surface encloses it, then the clipped surface), and where a cap lands.
 
 #include "core/CacheKey.h"
 #include "meshes/triangle/CapPlacement.h"
@@ -50,10 +50,10 @@ struct RecordedPass {
 
 class TriangleScene : public MeshScene {
 protected:
-    void Attach(bool withDisplacements = false) {
+    void Attach(bool withDisplacements = false, bool open = false) {
         values = MakeValues(device);
         displacements = withDisplacements ? MakeDisplacements(device) : nullptr;
-        mesh.SetGeometry(MakeGeometry(device, 3));
+        mesh.SetGeometry(MakeGeometry(device, 3, open));
         mesh.SetGrids(values, displacements, kUnitBox);
         for (auto call = device.Calls().rbegin(); call != device.Calls().rend(); ++call)
             if (call->operation == "CreateBuffer" && call->As<BufferDesc>().usage == kBufferUsageVertex) {
@@ -77,8 +77,7 @@ protected:
                 constants.emplace();
                 std::memcpy(&*constants, call.As<std::vector<std::uint8_t>>().data(), sizeof *constants);
             }
-            if (call.operation == "ClearDepthStencil" || call.operation == "ClearDepth")
-                passes.emplace_back().operation = call.operation;
+            if (call.operation == "ClearStencil") passes.emplace_back().operation = call.operation;
             if (call.operation == "DrawIndexed") passes.back().vertexBuffer = call.As<DrawArguments>().vertexBuffers[0];
             if (call.operation != "BindDrawCall") continue;
             const BindDrawCallArguments& bind = call.As<BindDrawCallArguments>();
@@ -109,11 +108,13 @@ TEST_F(TriangleMeshTest, TechniqueFollowsCappingDeformationPlanesAndAlpha) {
         {"capped", true, 0.0f, 1.0f, 1, "CappedSimulationTechnique"},
         {"capped even when transparent", true, 0.0f, 0.5f, 8, "CappedSimulationTechnique"},
         {"capped with negative zero deformation", true, -0.0f, 1.0f, 2, "CappedSimulationTechnique"},
-        {"any deformation", true, 0.00001f, 1.0f, 1, "SimulationTechnique"},
-        {"any deformation, transparent", true, 0.00001f, 0.999f, 1, "TransparentSimulationTechnique"},
+        {"capped below the deformation threshold", true, 0.00001f, 1.0f, 1, "CappedSimulationTechnique"},
+        {"deformed", true, 0.5f, 1.0f, 1, "SimulationTechnique"},
+        {"deformed, transparent", true, -0.5f, 0.999f, 1, "TransparentSimulationTechnique"},
         {"no plane", true, 0.0f, 1.0f, 0, "SimulationTechnique"},
         {"capping off, transparent", false, 0.0f, 0.0f, 3, "TransparentSimulationTechnique"},
     };
+    Attach(true);
     for (const Case& c : cases) {
         mesh.SetCapping(c.capping);
         mesh.SetDeformation(c.deformation);
@@ -246,14 +247,15 @@ struct Shape {
     }
 };
 
-const Shape kClearAll{"ClearDepthStencil"};
-const Shape kClearDepth{"ClearDepth"};
+const Shape kClear{"ClearStencil"};
 Shape Cap(std::uint64_t otherPlanes, bool probes = false) {
     return {"Draw", ProgramKey({otherPlanes, false, true, probes, probes}), true};
 }
 Shape Surface(std::uint64_t planes, bool probes = false, bool deform = false) {
     return {"Draw", ProgramKey({planes, deform, false, probes, probes}), false};
 }
+// The unclipped surface beyond one plane, into the stencil buffer only.
+const Shape kCount = Surface(1);
 
 class TriangleCappingTest : public TriangleScene {
 protected:
@@ -266,18 +268,16 @@ protected:
     }
 };
 
-TEST_F(TriangleCappingTest, TwoPlanesDrawCapsCountCapsAgainThenTheClippedSurface) {
+TEST_F(TriangleCappingTest, TwoPlanesCountAndCapEachPlaneThenDrawTheClippedSurface) {
     mesh.SetClipPlanes(PlanesAcrossX(2));
 
     const std::vector<RecordedPass> passes = DrawPasses();
 
-    EXPECT_THAT(Shapes(passes), ElementsAre(kClearAll, Cap(1), Cap(1), Surface(0), kClearDepth, Cap(1, true),
-                                            Cap(1, true), Surface(2, true)));
-    EXPECT_EQ(device.CountOf("CreateProgram"), 4u);
-    EXPECT_EQ(device.CountOf("CreatePipelineState"), 4u) << "first caps, count, second caps, surface";
-    const std::string targets = IdText(color) + "," + IdText(depthStencil) + ",1";
-    EXPECT_EQ(First("ClearDepthStencil").arguments, targets + ",0");
-    EXPECT_EQ(First("ClearDepth").arguments, targets);
+    EXPECT_THAT(Shapes(passes),
+                ElementsAre(kClear, kCount, Cap(1, true), kClear, kCount, Cap(1, true), Surface(2, true)));
+    EXPECT_EQ(device.CountOf("CreateProgram"), 3u);
+    EXPECT_EQ(device.CountOf("CreatePipelineState"), 3u) << "count, caps, surface";
+    EXPECT_EQ(First("ClearStencil").arguments, IdText(color) + "," + IdText(depthStencil) + ",0");
     for (const RecordedPass& p : passes) {
         if (p.operation != "Draw") continue;
         const bool probes = !p.drawCall.targets[kTargetProbeValue].IsNull();
@@ -288,7 +288,9 @@ TEST_F(TriangleCappingTest, TwoPlanesDrawCapsCountCapsAgainThenTheClippedSurface
 }
 
 // Each cap is clipped by the other planes: its copy of the constants holds
-// them moved down over its own, and the surface passes the mesh's own.
+// them moved down over its own. The count is clipped by its own plane alone
+// (the identity camera sees these edge-on, so it is not turned), and the
+// surface passes the mesh's own.
 TEST_F(TriangleCappingTest, EachCapIsClippedByTheOtherPlanes) {
     constexpr std::size_t kZero = 99;
     const struct Case {
@@ -305,39 +307,43 @@ TEST_F(TriangleCappingTest, EachCapIsClippedByTheOtherPlanes) {
         const std::vector<ClipPlane> planes = PlanesAcrossX(c.planeCount);
         mesh.SetClipPlanes(planes);
         const std::vector<RecordedPass> passes = DrawPasses();
-        ASSERT_EQ(passes.size(), 2 * c.planeCount + 4);
-        for (const std::size_t first : {std::size_t{1}, c.planeCount + 3}) {
-            const TriangleConstants& cap = passes[first + c.cappedPlane].constants;
-            for (std::size_t slot = 0; slot < 8; ++slot) {
-                const ClipPlane p = c.slots[slot] == kZero ? ClipPlane{} : planes[c.slots[slot]];
-                EXPECT_EQ(cap.clip_planes[slot], (detail::Float4{p.a, p.b, p.c, p.d}))
-                    << c.planeCount << " planes, cap " << c.cappedPlane << ", slot " << slot;
-            }
+        ASSERT_EQ(passes.size(), 3 * c.planeCount + 1);
+        const TriangleConstants& cap = passes[3 * c.cappedPlane + 2].constants;
+        for (std::size_t slot = 0; slot < 8; ++slot) {
+            const ClipPlane p = c.slots[slot] == kZero ? ClipPlane{} : planes[c.slots[slot]];
+            EXPECT_EQ(cap.clip_planes[slot], (detail::Float4{p.a, p.b, p.c, p.d}))
+                << c.planeCount << " planes, cap " << c.cappedPlane << ", slot " << slot;
         }
-        for (const std::size_t surface : {c.planeCount + 1, 2 * c.planeCount + 3})
-            EXPECT_EQ(std::memcmp(&passes[surface].constants, &mesh.Constants(), sizeof(TriangleConstants)), 0);
+        TriangleConstants count = passes[3 * c.cappedPlane + 1].constants;
+        const ClipPlane own = planes[c.cappedPlane];
+        EXPECT_EQ(count.clip_planes[0], (detail::Float4{own.a, own.b, own.c, own.d}));
+        count.clip_planes = mesh.Constants().clip_planes;
+        EXPECT_EQ(std::memcmp(&count, &mesh.Constants(), sizeof count), 0);
+        EXPECT_EQ(std::memcmp(&passes.back().constants, &mesh.Constants(), sizeof count), 0) << "the surface";
     }
 }
 
-// Caps need capping on, a plane, and |deformation| below 1e-4.
+// Caps need capping on, a plane, a closed surface and |deformation| at most
+// 1e-4 (the tessellation's threshold); the technique follows the same rule.
 TEST_F(TriangleCappingTest, OtherwiseOnePassTakesAllPlanes) {
-    struct Case { const char* name; bool capping; bool vectorGrid; float deformation; std::vector<Shape> shapes; };
-    const std::vector<Shape> capped{kClearAll,  Cap(2),         Cap(2),         Cap(2),        Surface(0),
-                                    kClearDepth, Cap(2, true), Cap(2, true), Cap(2, true), Surface(3, true)};
+    struct Case { const char* name; bool capping, vectorGrid; float deformation; std::vector<Shape> shapes; bool open; };
+    const std::vector<Shape> capped{kClear, kCount, Cap(2, true), kClear, kCount, Cap(2, true),
+                                    kClear, kCount, Cap(2, true), Surface(3, true)};
     const Case cases[] = {
-        {"capping off", false, true, 0.0f, {Surface(3, true)}},
-        {"deformed", true, true, -0.5f, {Surface(3, true, true)}},
-        {"deformation without a vector grid", true, false, 0.5f, {Surface(3, true)}},
-        {"deformation at the threshold", true, true, 0.0001f, {Surface(3, true)}},
-        {"deformation at minus the threshold", true, true, -0.0001f, {Surface(3, true)}},
-        {"deformation just below the threshold", true, true, 0.0000999f, capped},
+        {"capping off", false, true, 0.0f, {Surface(3, true)}, false},
+        {"deformed", true, true, -0.5f, {Surface(3, true, true)}, false},
+        {"deformation just beyond the threshold", true, true, 0.0001001f, {Surface(3, true, true)}, false},
+        {"deformation at minus the threshold", true, true, -0.0001f, capped, false},
+        {"deformation without a vector grid", true, false, 0.5f, capped, false},
+        {"open surface", true, true, 0.0f, {Surface(3, true)}, true},
     };
     for (const Case& c : cases) {
-        Attach(c.vectorGrid);
+        Attach(c.vectorGrid, c.open);
         mesh.SetClipPlanes(PlanesAcrossX(3));
         mesh.SetCapping(c.capping);
         mesh.SetDeformation(c.deformation);
         EXPECT_EQ(Shapes(DrawPasses()), c.shapes) << c.name;
+        EXPECT_EQ(mesh.GetTechnique() == StringId("CappedSimulationTechnique"), c.shapes.size() > 1) << c.name;
     }
 }
 
@@ -381,6 +387,24 @@ TEST(CapPlacementTest, QuadLiesInThePlaneCentredOnTheDominantAxisThroughTheBoxCe
             EXPECT_NEAR(c.plane.a * p[0] + c.plane.b * p[1] + c.plane.c * p[2] + c.plane.d, 0.0f, 1e-4f);
         }
     }
+}
+
+// The count keeps the side of its plane away from the eye: a plane that
+// keeps the eye's side (the eye at z = 5, or at infinity toward +z) is turned.
+TEST(CapPlacementTest, CountPlaneFacesAwayFromTheEye) {
+    KxTransformMatrix eyeAtZ5;
+    eyeAtZ5.MakeTranslation({0, 0, -5});
+    const KxTransformMatrix perspective({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, -2, 0, 0, -1, 0});
+    const KxTransformMatrix orthographic({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1});
+    const struct { const char* name; KxTransformMatrix view, projection; ClipPlane plane; Float4 expected; } cases[] = {
+        {"perspective, eye kept", eyeAtZ5, perspective, {0, 0, 1, -1}, {0, 0, -1, 1}},
+        {"perspective, eye cut", eyeAtZ5, perspective, {0, 0, -1, 1}, {0, 0, -1, 1}},
+        {"orthographic, eye kept", {}, orthographic, {0, 0, 1, 0}, {0, 0, -1, 0}},
+        {"orthographic, eye cut", {}, orthographic, {0, 0, -1, 0}, {0, 0, -1, 0}},
+        {"orthographic, seen edge-on", {}, orthographic, {1, 0, 0, -1}, {1, 0, 0, -1}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(detail::PlaneFacingAwayFromEye(c.plane, c.view, c.projection), c.expected) << c.name;
 }
 
 // A square of side four box diagonals, facing -z, in two triangles.

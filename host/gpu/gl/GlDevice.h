@@ -75,6 +75,7 @@ public:
                       std::uint32_t firstVertex) override;
     void ClearDepth(ImageId colorTarget, ImageId depthTarget, float depth) override;
     void ClearDepthStencil(ImageId colorTarget, ImageId depthTarget, float depth, std::uint8_t stencil) override;
+    void ClearStencil(ImageId colorTarget, ImageId depthTarget, std::uint8_t stencil) override;
 
     // --- Host extensions (frame and tests)
     // Fills a colour image (RGBA8, R32F, RGBA32F) with one value, converted

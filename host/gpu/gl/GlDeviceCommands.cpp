@@ -174,7 +174,7 @@ void GlDevice::DrawVertices(const VertexBufferIds& vertexBuffers, std::uint32_t 
     ++s.draws;
 }
 
-void GlDevice::State::ClearDepthStencil(ImageId colorTarget, ImageId depthTarget, float depth,
+void GlDevice::State::ClearDepthStencil(ImageId colorTarget, ImageId depthTarget, std::optional<float> depth,
                                         std::optional<std::uint8_t> stencil, const char* caller) {
     if (depthTarget.IsNull()) return;
     gl::TargetIds targets;
@@ -182,12 +182,16 @@ void GlDevice::State::ClearDepthStencil(ImageId colorTarget, ImageId depthTarget
     targets[kTargetDepthStencil] = depthTarget;
     gl::GlFramebuffer* framebuffer = AcquireFramebuffer(targets, caller);
     if (framebuffer == nullptr) return;
-    // Clears write through the depth mask only.
+    // Clears write through the depth mask only; the stencil mask stays all ones.
     shadow.SetDepthWrite(true);
-    if (stencil)
-        glClearNamedFramebufferfi(framebuffer->name, GL_DEPTH_STENCIL, 0, depth, *stencil);
-    else
-        glClearNamedFramebufferfv(framebuffer->name, GL_DEPTH, 0, &depth);
+    if (depth && stencil) {
+        glClearNamedFramebufferfi(framebuffer->name, GL_DEPTH_STENCIL, 0, *depth, *stencil);
+    } else if (depth) {
+        glClearNamedFramebufferfv(framebuffer->name, GL_DEPTH, 0, &*depth);
+    } else if (stencil) {
+        const GLint value = *stencil;
+        glClearNamedFramebufferiv(framebuffer->name, GL_STENCIL, 0, &value);
+    }
     if (currentPipeline != nullptr) ApplyPipeline(*currentPipeline);
 }
 
@@ -197,6 +201,10 @@ void GlDevice::ClearDepth(ImageId colorTarget, ImageId depthTarget, float depth)
 
 void GlDevice::ClearDepthStencil(ImageId colorTarget, ImageId depthTarget, float depth, std::uint8_t stencil) {
     state_->ClearDepthStencil(colorTarget, depthTarget, depth, stencil, "GlDevice::ClearDepthStencil()");
+}
+
+void GlDevice::ClearStencil(ImageId colorTarget, ImageId depthTarget, std::uint8_t stencil) {
+    state_->ClearDepthStencil(colorTarget, depthTarget, std::nullopt, stencil, "GlDevice::ClearStencil()");
 }
 
 }  // namespace Korvex::Rendering

@@ -119,9 +119,9 @@ struct GlDevice::State {
     void DrawIndexed(std::uint64_t instanceCount, const VertexBufferIds& vertexBuffers, BufferId indexBuffer,
                      std::uint32_t indexFormat, std::uint32_t indexCount, std::uint32_t firstIndex,
                      std::int32_t baseVertex, const char* caller);
-    // Depth alone when stencil is empty.
-    void ClearDepthStencil(ImageId colorTarget, ImageId depthTarget, float depth, std::optional<std::uint8_t> stencil,
-                           const char* caller);
+    // What is given of depth and stencil.
+    void ClearDepthStencil(ImageId colorTarget, ImageId depthTarget, std::optional<float> depth,
+                           std::optional<std::uint8_t> stencil, const char* caller);
 };
 
 }  // namespace Korvex::Rendering

@@ -8,12 +8,12 @@
 namespace Korvex::Rendering {
 namespace {
 
-constexpr std::array<std::string_view, 27> kOperationNames = {
+constexpr std::array<std::string_view, 28> kOperationNames = {
     "GetMaxBufferSize", "CreateBuffer", "CreateBufferView", "CreateImage", "CreateImageView", "CreateSampler",
     "CreatePipelineState", "UpdateBuffer", "WriteImage", "DestroyBuffer", "DestroyImage", "DestroyImageView",
     "DestroySampler", "DestroyPipelineState", "GetImageInfo", "MapImage", "UnmapImage", "CreateProgram",
     "DestroyProgram", "BindDrawCall", "ApplyPipelineStateDesc", "CopyImage", "DrawIndexed", "DrawIndexedInstanced",
-    "DrawVertices", "ClearDepth", "ClearDepthStencil"};
+    "DrawVertices", "ClearDepth", "ClearDepthStencil", "ClearStencil"};
 
 // Id arguments print as "index:generation"; everything else as a number.
 template <class T>
@@ -386,6 +386,10 @@ void RecordingDevice::ClearDepthStencil(ImageId colorTarget, ImageId depthTarget
                                         std::uint8_t stencil) {
     Enter(Operation::ClearDepthStencil,
           [&](RecordedCall& call) { call.arguments = Join(colorTarget, depthTarget, depth, stencil); });
+}
+
+void RecordingDevice::ClearStencil(ImageId colorTarget, ImageId depthTarget, std::uint8_t stencil) {
+    Enter(Operation::ClearStencil, [&](RecordedCall& call) { call.arguments = Join(colorTarget, depthTarget, stencil); });
 }
 
 // ---------------------------------------------------------------- test access

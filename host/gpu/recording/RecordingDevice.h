@@ -82,6 +82,7 @@ public:
                       std::uint32_t firstVertex) override;
     void ClearDepth(ImageId colorTarget, ImageId depthTarget, float depth) override;
     void ClearDepthStencil(ImageId colorTarget, ImageId depthTarget, float depth, std::uint8_t stencil) override;
+    void ClearStencil(ImageId colorTarget, ImageId depthTarget, std::uint8_t stencil) override;
 
     // --- Recording
     const std::vector<RecordedCall>& Calls() const { return calls_; }
@@ -112,7 +113,7 @@ private:
         CreatePipelineState, UpdateBuffer, WriteImage, DestroyBuffer, DestroyImage, DestroyImageView,
         DestroySampler, DestroyPipelineState, GetImageInfo, MapImage, UnmapImage, CreateProgram, DestroyProgram,
         BindDrawCall, ApplyPipelineStateDesc, CopyImage, DrawIndexed, DrawIndexedInstanced, DrawVertices,
-        ClearDepth, ClearDepthStencil, Count
+        ClearDepth, ClearDepthStencil, ClearStencil, Count
     };
     enum class Kind : std::uint8_t { Buffer, Image, ImageView, Sampler, PipelineState, Program };
 

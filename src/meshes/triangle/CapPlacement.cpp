@@ -47,6 +47,31 @@ KxTransformMatrix RotationOntoNormal(const std::array<float, 3>& n) {
     return rotation;
 }
 
+// The eye as a homogeneous world point: the camera centre, which projection
+// * view sends to x = y = w = 0; rows 0, 1 and 3 give it as their null vector,
+// component j the signed minor without column j. A finite eye gets w > 0;
+// an orthographic one lies at infinity (w = 0) on the side where depth falls.
+std::array<double, 4> EyePoint(const KxTransformMatrix& view, const KxTransformMatrix& projection) {
+    const KxTransformMatrix m = projection * view;
+    constexpr int kRows[3] = {0, 1, 3};
+    std::array<double, 4> eye{};
+    for (int j = 0; j < 4; ++j) {
+        std::array<int, 3> columns{};
+        for (int c = 0, k = 0; c < 4; ++c)
+            if (c != j) columns[std::size_t(k++)] = c;
+        const auto e = [&](int r, int c) { return m.GetElement(kRows[r], columns[std::size_t(c)], false); };
+        const double minor = e(0, 0) * (e(1, 1) * e(2, 2) - e(1, 2) * e(2, 1)) -
+                             e(0, 1) * (e(1, 0) * e(2, 2) - e(1, 2) * e(2, 0)) +
+                             e(0, 2) * (e(1, 0) * e(2, 1) - e(1, 1) * e(2, 0));
+        eye[std::size_t(j)] = j % 2 == 0 ? minor : -minor;
+    }
+    double depthTowardEye = 0.0;
+    for (int c = 0; c < 4; ++c) depthTowardEye += m.GetElement(2, c, false) * eye[std::size_t(c)];
+    if ((eye[3] != 0.0 ? eye[3] : -depthTowardEye) < 0.0)
+        for (double& component : eye) component = -component;
+    return eye;
+}
+
 }  // namespace
 
 std::array<VertexPN, 6> CapQuadVertices(const boundingbox<float, 3>& box) {
@@ -71,6 +96,14 @@ Float4 PlaneToModel(const KxTransformMatrix& model, const ClipPlane& plane) {
         modelPlane[row] = sum;
     }
     return modelPlane;
+}
+
+Float4 PlaneFacingAwayFromEye(const ClipPlane& plane, const KxTransformMatrix& view,
+                              const KxTransformMatrix& projection) {
+    const std::array<double, 4> eye = EyePoint(view, projection);
+    const double eyeSide = plane.a * eye[0] + plane.b * eye[1] + plane.c * eye[2] + plane.d * eye[3];
+    const float sign = eyeSide > 0.0 ? -1.0f : 1.0f;
+    return {sign * plane.a, sign * plane.b, sign * plane.c, sign * plane.d};
 }
 
 void ComputeCapConstants(TriangleConstants& constants, const ClipPlane& plane, const boundingbox<float, 3>& box,

@@ -19,6 +19,12 @@ std::array<VertexPN, 6> CapQuadVertices(const boundingbox<float, 3>& box);
 // The world-space plane in model space: transpose(model) * plane.
 Float4 PlaneToModel(const KxTransformMatrix& model, const ClipPlane& plane);
 
+// The world-space plane, negated where needed so that its positive side is
+// the one away from the eye of view and projection (a perspective or an
+// orthographic camera whose depth grows away from the eye).
+Float4 PlaneFacingAwayFromEye(const ClipPlane& plane, const KxTransformMatrix& view,
+                              const KxTransformMatrix& projection);
+
 // Places the cap quad in plane (unit_plane_matrix: its z axis onto the
 // plane's unit normal, its centre where the box's axis line closest to the
 // normal meets the plane) and writes the transforms. Exact for planes whose

@@ -18,7 +18,7 @@ TriangleGridMesh::TriangleGridMesh(IGpu& gpu)
       sampler_(gpu, gpu.CreateSampler({kFilterLinear, kAddressClamp})) {}
 
 StringId TriangleGridMesh::GetTechnique() const {
-    if (capping_ && constants_.deformation == 0.0f && !clipPlanes_.empty()) return detail::CappedSimulationTechnique();
+    if (CapsCuts()) return detail::CappedSimulationTechnique();
     return detail::TechniqueForAlpha(constants_.alpha_value);
 }
 

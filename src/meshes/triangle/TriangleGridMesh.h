@@ -21,8 +21,8 @@ public:
 
     explicit TriangleGridMesh(IGpu& gpu);
 
-    // "CappedSimulationTechnique" when capping is on, the deformation exactly
-    // 0 and a clip plane set; otherwise by alpha.
+    // "CappedSimulationTechnique" when DrawWithState caps the cuts; otherwise
+    // by alpha.
     StringId GetTechnique() const override;
 
     // Keeps the grids and rebuilds the cap quad for box.
@@ -50,11 +50,13 @@ private:
     void DrawPass(IGpu& gpu, PipelineStateDesc state, DrawCallDesc drawCall, ResourceCache& cache,
                   const detail::TriangleConstants& constants, std::uint64_t planeCount, bool drawingPlane,
                   IGeometry& geometry);
-    // Caps, stencil count, caps where the surface encloses them, clipped surface.
-    void DrawCapped(IGpu& gpu, PipelineStateDesc state, DrawCallDesc drawCall, ResourceCache& cache);
-    // One cap per clip plane, each clipped by the other planes.
-    void DrawCaps(IGpu& gpu, const PipelineStateDesc& state, const DrawCallDesc& drawCall, ResourceCache& cache);
+    // Per plane a stencil count and the cap where the surface encloses it,
+    // each cap clipped by the other planes; then the clipped surface.
+    void DrawCapped(IGpu& gpu, PipelineStateDesc state, const DrawCallDesc& drawCall, ResourceCache& cache);
     bool Deforms() const;
+    // Capping on, a plane set, the surface undeformed and closed (the count
+    // tells inside from outside only then).
+    bool CapsCuts() const;
 
     bool capping_ = true;
     // Released after the GPU resources, before the grids and the geometry.

@@ -29,7 +29,7 @@ void TriangleGridMesh::DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCa
     UpdateDrawConstants(gpu, drawCall.targets[kTargetDepthStencil]);
     // Both faces always: the cap count tells them apart, the shading does not.
     state.cullMode = kCullNone;
-    if (capping_ && planeCount_ > 0 && std::abs(constants_.deformation) < kDeformationThreshold)
+    if (CapsCuts())
         DrawCapped(gpu, state, drawCall, cache);
     else
         DrawPass(gpu, state, drawCall, cache, constants_, planeCount_, false, *geometry_);
@@ -37,6 +37,10 @@ void TriangleGridMesh::DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCa
 
 bool TriangleGridMesh::Deforms() const {
     return vectorGrid_ && std::abs(constants_.deformation) > kDeformationThreshold;
+}
+
+bool TriangleGridMesh::CapsCuts() const {
+    return capping_ && planeCount_ > 0 && !Deforms() && geometry_ && geometry_->IsClosed();
 }
 
 void TriangleGridMesh::DrawPass(IGpu& gpu, PipelineStateDesc state, DrawCallDesc drawCall, ResourceCache& cache,

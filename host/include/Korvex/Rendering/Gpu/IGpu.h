@@ -74,6 +74,7 @@ public:
     // Targets name the framebuffer: the colour image and the depth-stencil image.
     virtual void ClearDepth(ImageId colorTarget, ImageId depthTarget, float depth) = 0;
     virtual void ClearDepthStencil(ImageId colorTarget, ImageId depthTarget, float depth, std::uint8_t stencil) = 0;
+    virtual void ClearStencil(ImageId colorTarget, ImageId depthTarget, std::uint8_t stencil) = 0;
 };
 
 // The host's device: a resource factory with image, program and command parts.

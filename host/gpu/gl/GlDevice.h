@@ -78,6 +78,9 @@ public:
     void ClearStencil(ImageId colorTarget, ImageId depthTarget, std::uint8_t stencil) override;
 
     // --- Host extensions (frame and tests)
+    // Lowers the buffer size limit (GetMaxBufferSize, CreateBuffer), as a
+    // device with less room would have it.
+    void LimitBufferSize(std::uint32_t bytes);
     // Fills a colour image (RGBA8, R32F, RGBA32F) with one value, converted
     // to its format; false for other images.
     bool ClearImage(ImageId image, const std::array<float, 4>& value);

@@ -2,13 +2,11 @@
 
 #include "GlDeviceState.h"
 
+#include <algorithm>
+
 namespace Korvex::Rendering {
 
 namespace {
-
-// GL has no general buffer limit; this keeps every buffer view and size
-// computation far from 32-bit overflow.
-constexpr std::uint32_t kMaxBufferSize = 256u << 20;
 
 constexpr std::uint32_t kKnownBufferUsage =
     kBufferUsageVertex | kBufferUsageIndex | kBufferUsageConstant | kBufferUsageDynamic | kBufferUsageShaderRead;
@@ -21,7 +19,11 @@ bool IsZero(const ImageViewDesc& desc) {
 
 }  // namespace
 
-std::uint32_t GlDevice::GetMaxBufferSize() const { return kMaxBufferSize; }
+std::uint32_t GlDevice::GetMaxBufferSize() const { return state_->maxBufferSize; }
+
+void GlDevice::LimitBufferSize(std::uint32_t bytes) {
+    state_->maxBufferSize = std::min(state_->maxBufferSize, bytes);
+}
 
 BufferId GlDevice::CreateBuffer(const BufferDesc& desc, const void* data) {
     State& s = *state_;
@@ -29,7 +31,7 @@ BufferId GlDevice::CreateBuffer(const BufferDesc& desc, const void* data) {
         s.Report("GlDevice::CreateBuffer(): unsupported usage " + std::to_string(desc.usage));
         return BufferId::Null();
     }
-    if (desc.size > kMaxBufferSize) {
+    if (desc.size > s.maxBufferSize) {
         s.Report("GlDevice::CreateBuffer(): size " + std::to_string(desc.size) + " exceeds the maximum");
         return BufferId::Null();
     }

@@ -74,6 +74,9 @@ struct GlDevice::State {
     std::unique_ptr<gl::EglContext> context;
     gl::GlLimits limits;
     gl::GlStateShadow shadow;
+    // GL has no general buffer limit; this keeps every buffer view and size
+    // computation far from 32-bit overflow.
+    std::uint32_t maxBufferSize = 256u << 20;
 
     gl::ObjectTable<gl::GlBuffer, BufferId> buffers;
     gl::ObjectTable<gl::GlImage, ImageId> images;

@@ -3,6 +3,7 @@
 #include <Korvex/Rendering/Gpu/Codes.h>
 #include <Korvex/Rendering/Simulation/Simulation.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace Korvex::Rendering {
@@ -15,12 +16,24 @@ VoxelGridMesh::VoxelGridMesh(IGpu& gpu)
 
 void VoxelGridMesh::SetVoxels(array_view<const std::uint32_t> voxels) {
     if (voxels.size() >= kMaxVoxels) return;
-    const auto count = static_cast<std::uint32_t>(voxels.size());
-    // Each successor exists before its predecessor goes.
-    voxelBuffer_ = GpuHandle<BufferTag>(
-        gpu_, gpu_.CreateBuffer({count * std::uint32_t{sizeof(std::uint32_t)}, kBufferUsageShaderRead}, voxels.data()));
-    voxelView_ = GpuHandle<ImageViewTag>(gpu_, gpu_.CreateBufferView(voxelBuffer_.Get(), kFormatR32Uint, 0, count));
-    voxelCount_ = count;
+    const std::size_t perPiece = std::max<std::size_t>(gpu_.GetMaxBufferSize() / sizeof(std::uint32_t), 1);
+    // The new pieces exist before the old ones go; an empty list still gets
+    // one (empty) piece.
+    std::vector<VoxelPiece> pieces;
+    pieces.reserve(voxels.size() / perPiece + 1);
+    std::size_t first = 0;
+    do {
+        VoxelPiece& piece = pieces.emplace_back();
+        piece.count = static_cast<std::uint32_t>(std::min(perPiece, voxels.size() - first));
+        piece.buffer = GpuHandle<BufferTag>(
+            gpu_, gpu_.CreateBuffer({piece.count * std::uint32_t{sizeof(std::uint32_t)}, kBufferUsageShaderRead},
+                                    voxels.data() + first));
+        piece.view =
+            GpuHandle<ImageViewTag>(gpu_, gpu_.CreateBufferView(piece.buffer.Get(), kFormatR32Uint, 0, piece.count));
+        first += piece.count;
+    } while (first < voxels.size());
+    voxelPieces_ = std::move(pieces);
+    voxelCount_ = static_cast<std::uint32_t>(voxels.size());
 }
 
 void VoxelGridMesh::SetGrids(const std::shared_ptr<IScalarGrid>& values,

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace Korvex::Rendering {
 
@@ -28,8 +29,9 @@ public:
     // Creates the constant buffer, then the sampler.
     explicit VoxelGridMesh(IGpu& gpu);
 
-    // Replaces the voxel buffer, then its view. Lists of kMaxVoxels or more
-    // are ignored.
+    // Replaces the voxel buffers and their views: the list split into pieces
+    // that each fit the device's buffer size limit, drawn one after another.
+    // Lists of kMaxVoxels or more are ignored.
     void SetVoxels(array_view<const std::uint32_t> voxels) override;
     // Also takes the scalar grid's sample counts into dimensions; without a
     // scalar grid they stay as they were.
@@ -59,6 +61,14 @@ public:
     std::size_t GradientWidth() const { return gradient_.Width(); }
 
 private:
+    // A piece of the voxel list; a piece the device could not hold has a
+    // null view and is not drawn.
+    struct VoxelPiece {
+        GpuHandle<BufferTag> buffer;
+        GpuHandle<ImageViewTag> view;
+        std::uint32_t count = 0;
+    };
+
     // The pipeline of the variant for state, created on a cache miss; null
     // when its program or pipeline could not be made.
     PipelineStateId FindPipeline(IGpu& gpu, PipelineStateDesc state, const DrawCallDesc& drawCall,
@@ -67,11 +77,11 @@ private:
     std::uint32_t voxelCount_ = 0;
     bool wireframe_ = false;
     // Declared in creation order and released in reverse: sampler, gradient
-    // view and image, voxel view and buffer, constant buffer. The base then
-    // releases the transforms, the planes, the vector grid and the scalar grid.
+    // view and image, voxel pieces (each view, then buffer), constant buffer.
+    // The base then releases the transforms, the planes, the vector grid and
+    // the scalar grid.
     GpuHandle<BufferTag> constantBuffer_;
-    GpuHandle<BufferTag> voxelBuffer_;
-    GpuHandle<ImageViewTag> voxelView_;
+    std::vector<VoxelPiece> voxelPieces_;
     detail::ColorGradient gradient_;
     GpuHandle<SamplerTag> sampler_;
 };

@@ -36,15 +36,19 @@ void VoxelGridMesh::DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCallD
 
     const SamplerId sampler = sampler_.Get();
     drawCall.constantBuffers[0] = {constantBuffer_.Get(), kConstantStages};
-    drawCall.resources[kVoxelListSlot].view = voxelView_.Get();
     drawCall.resources[kVoxelListSlot].stageMask = kStageVertex;
     if (deform)
         drawCall.resources[kDeformationTextureSlot] = {vectorGrid_->GetTexture().view, sampler, kStageVertex};
     drawCall.resources[kValueTextureSlot] = {scalarGrid_->GetTexture().view, sampler, kStagePixel};
     drawCall.resources[kGradientTextureSlot] = {gradient_.View(), sampler, kStagePixel};
-    gpu.BindDrawCall(pipeline, drawCall);
-    // No vertex buffer: the vertex id indexes the voxel list.
-    gpu.DrawVertices({BufferId::Null(), BufferId::Null(), BufferId::Null(), BufferId::Null()}, voxelCount_, 0);
+    for (const VoxelPiece& piece : voxelPieces_) {
+        // Never drawn against a list the device could not hold.
+        if (piece.view.IsNull()) continue;
+        drawCall.resources[kVoxelListSlot].view = piece.view.Get();
+        gpu.BindDrawCall(pipeline, drawCall);
+        // No vertex buffer: the vertex id indexes the piece's list.
+        gpu.DrawVertices({BufferId::Null(), BufferId::Null(), BufferId::Null(), BufferId::Null()}, piece.count, 0);
+    }
 }
 
 PipelineStateId VoxelGridMesh::FindPipeline(IGpu& gpu, PipelineStateDesc state, const DrawCallDesc& drawCall,

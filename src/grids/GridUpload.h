@@ -48,6 +48,9 @@ private:
     std::array<std::size_t, 3> dimensions_{};
 };
 
+// Answers false when the device cannot take the grid (it refused an image,
+// a view, a staging image or its mapping): after a change of dimensions the
+// grid then holds nothing (a null view), otherwise its previous values.
 template <class Texels>
 bool GridImage<Texels>::Upload(std::size_t sizeX, std::size_t sizeY, std::size_t sizeZ,
                                array_view<const Element> elements) {
@@ -59,6 +62,7 @@ bool GridImage<Texels>::Upload(std::size_t sizeX, std::size_t sizeY, std::size_t
     if (count > elements.size()) return false;
 
     if (dimensions != dimensions_) {
+        // The old image goes first: large grids need the room.
         view_.Reset();
         image_.Reset();
         viewId_ = ImageViewId::Null();
@@ -68,24 +72,27 @@ bool GridImage<Texels>::Upload(std::size_t sizeX, std::size_t sizeY, std::size_t
 
     ImageDesc desc{static_cast<std::uint32_t>(sizeX), static_cast<std::uint32_t>(sizeY),
                    static_cast<std::uint32_t>(sizeZ), Texels::kFormat, 1, 1, 0};
-    if (image_.IsNull()) {
+    // An image left without a view (a device that threw) is made again.
+    if (view_.IsNull()) {
         desc.usage = kImageUsageSampled | kImageUsageCopyDestination;
         image_ = GpuHandle<ImageTag>(gpu_, gpu_.CreateImage(desc));
         view_ = GpuHandle<ImageViewTag>(gpu_, gpu_.CreateImageView(image_.Get(), ImageViewDesc{}));
+        if (view_.IsNull()) {
+            image_.Reset();
+            return false;
+        }
     }
 
     desc.usage = kImageUsageCpuWrite | kImageUsageCopySource;
     GpuHandle<ImageTag> staging(gpu_, gpu_.CreateImage(desc));
-
     const MappedImage mapped = gpu_.MapImage(staging.Get(), 0, kMapWrite);
-    if (mapped.data != nullptr) {
-        auto* const base = static_cast<std::uint8_t*>(mapped.data);
-        const Element* next = elements.data();
-        for (std::size_t z = 0; z < sizeZ; ++z) {
-            for (std::size_t y = 0; y < sizeY; ++y, next += sizeX) {
-                std::uint8_t* row = base + z * std::size_t{mapped.slicePitch} + y * std::size_t{mapped.rowPitch};
-                Texels::FillRow(row, next, sizeX);
-            }
+    if (mapped.data == nullptr) return false;
+    auto* const base = static_cast<std::uint8_t*>(mapped.data);
+    const Element* next = elements.data();
+    for (std::size_t z = 0; z < sizeZ; ++z) {
+        for (std::size_t y = 0; y < sizeY; ++y, next += sizeX) {
+            std::uint8_t* row = base + z * std::size_t{mapped.slicePitch} + y * std::size_t{mapped.rowPitch};
+            Texels::FillRow(row, next, sizeX);
         }
     }
     gpu_.UnmapImage(staging.Get(), 0);

@@ -42,12 +42,14 @@ struct Targets {
 
 // What one operation under test needs, prepared without faults: a mesh
 // among its inputs and targets; act says what the scenario does, afterThrow
-// what must hold after it let an exception of the device through.
+// what must hold after it let an exception of the device through; refusing
+// says whether a call answers null in this act.
 // Members go in reverse: the mesh, the cache, the inputs, the targets.
 struct Subject {
     explicit Subject(RecordingDevice& subjectDevice) : device(subjectDevice), targets(subjectDevice) {}
 
     RecordingDevice& device;
+    bool refusing = false;
     Targets targets;
     std::shared_ptr<IScalarGrid> values;
     std::shared_ptr<IVectorGrid> displacements;
@@ -229,8 +231,10 @@ void RunWithFault(const Scenario& scenario, const CleanRun& clean, std::size_t i
             device.ThrowFrom(operation, occurrence);
         else
             device.FailOperation(operation, occurrence);
+        subject->refusing = fault == Fault::NullResult;
         const std::string thrown = ThrownBy(*subject);
         device.ClearFaults();
+        subject->refusing = false;
 
         const std::vector<std::string> faulted = device.OperationNames();
         ASSERT_GT(faulted.size(), index);
@@ -280,8 +284,9 @@ GridState StateOf(const VectorGridTexture& t) {
 }
 
 // One upload of 3 x 2 x 2 into a grid that holds an earlier one of x by 2 by 2
-// (none when x is 0). After an exception, new dimensions leave no image and
-// the range of a new grid; the same dimensions leave the texture as it was.
+// (none when x is 0). A refused call makes it answer false. After a refusal or
+// an exception, new dimensions leave no image and the range of a new grid;
+// the same dimensions leave the texture as it was.
 std::vector<Scenario> GridScenarios() {
     std::vector<Scenario> scenarios;
     const std::tuple<const char*, std::size_t, std::uint32_t> cases[] = {
@@ -303,13 +308,19 @@ std::vector<Scenario> GridScenarios() {
                 if (earlier != 0) {
                     EXPECT_TRUE(upload(s, earlier));
                 }
-                s.act = [upload](Subject& m) { EXPECT_TRUE(upload(m, 3)); };
                 constexpr float kMax = std::numeric_limits<float>::max();
                 const std::size_t components = vectors ? 3 : 1;
                 const GridState reset{ImageViewId::Null().value, std::vector<float>(components, kMax),
                                       std::vector<float>(components, -kMax), {3, 2, 2}};
                 const GridState before = state(s);
-                s.afterThrow = [=](const Subject& m) { EXPECT_EQ(state(m), earlier == 3 ? before : reset); };
+                const auto left = [=](const Subject& m) { EXPECT_EQ(state(m), earlier == 3 ? before : reset); };
+                s.afterThrow = left;
+                s.act = [=](Subject& m) {
+                    const bool uploaded = upload(m, 3);
+                    EXPECT_EQ(uploaded, !m.refusing);
+                    if (!uploaded) return left(m);
+                    EXPECT_NE(std::get<0>(state(m)), ImageViewId::Null().value) << "true means a texture";
+                };
             }));
     return scenarios;
 }

@@ -101,12 +101,9 @@ void GlDevice::State::DeleteBuffer(gl::GlBuffer& buffer) {
 }
 
 void GlDevice::State::DeleteImage(gl::GlImage& image) {
-    if (image.IsStaging()) {
-        glDeleteBuffers(1, &image.stagingBuffer);
-    } else {
-        shadow.ForgetTexture(image.texture);
-        glDeleteTextures(1, &image.texture);
-    }
+    if (image.IsStaging()) return;  // its memory goes with it
+    shadow.ForgetTexture(image.texture);
+    glDeleteTextures(1, &image.texture);
 }
 
 void GlDevice::State::DeleteView(gl::GlView& view) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <bit>
 #include <initializer_list>
+#include <limits>
+#include <new>
 
 namespace Korvex::Rendering {
 
@@ -14,8 +16,9 @@ constexpr std::uint32_t kKnownImageUsage = kImageUsageSampled | kImageUsageCpuWr
                                            kImageUsageCopyDestination | kImageUsageColorTarget |
                                            kImageUsageDepthStencilTarget;
 constexpr std::uint32_t kGpuOnlyUsage = kImageUsageSampled | kImageUsageColorTarget | kImageUsageDepthStencilTarget;
-// Pitches are reported in 32 bits and GL sizes are signed.
-constexpr std::size_t kMaxStagingBytes = std::size_t{1} << 31;
+// Staging uploads go in slabs of whole slices of about this size, so that
+// no single GL call handles gigabytes.
+constexpr std::size_t kUploadSlabBytes = std::size_t{256} << 20;
 
 struct Box {
     GLint x = 0, y = 0, z = 0;
@@ -111,13 +114,20 @@ ImageId GlDevice::CreateImage(const ImageDesc& desc) {
     image.format = format;
 
     if ((desc.usage & kImageUsageCpuWrite) != 0) {
-        if (image.ByteSize() > kMaxStagingBytes) {
-            s.Report("GlDevice::CreateImage(): staging image too large: " + Describe(desc));
+        // MapImage reports the pitches in 32 bits.
+        if (image.SlicePitch() > std::numeric_limits<std::uint32_t>::max()) {
+            s.Report("GlDevice::CreateImage(): staging pitches beyond 32 bits: " + Describe(desc));
             return ImageId::Null();
         }
-        glCreateBuffers(1, &image.stagingBuffer);
-        glNamedBufferStorage(image.stagingBuffer, static_cast<GLsizeiptr>(image.ByteSize()), nullptr, GL_MAP_WRITE_BIT);
-        return s.images.Insert(image);
+        image.staging.reset(new (std::nothrow) std::byte[image.ByteSize()]);
+        if (!image.staging) {
+            s.Report("GlDevice::CreateImage(): no memory for a staging image of " + Describe(desc));
+            return ImageId::Null();
+        }
+        return s.images.Insert(std::move(image));
+    }
+    // Errors raised before are no concern of this image.
+    while (glGetError() != GL_NO_ERROR) {
     }
     glCreateTextures(image.target, 1, &image.texture);
     const auto levels = static_cast<GLsizei>(image.levels);
@@ -128,7 +138,14 @@ ImageId GlDevice::CreateImage(const ImageDesc& desc) {
         case GL_TEXTURE_2D: glTextureStorage2D(image.texture, levels, format->internalFormat, w, h); break;
         default: glTextureStorage3D(image.texture, levels, format->internalFormat, w, h, d); break;
     }
-    return s.images.Insert(image);
+    // Drivers refuse storage beyond their memory or their own limits (llvmpipe
+    // holds at most 2 GiB per texture): the image does not exist then.
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &image.texture);
+        s.Report("GlDevice::CreateImage(): the driver refused storage for " + Describe(desc));
+        return ImageId::Null();
+    }
+    return s.images.Insert(std::move(image));
 }
 
 void GlDevice::DestroyImage(ImageId id) {
@@ -154,17 +171,14 @@ MappedImage GlDevice::MapImage(ImageId id, std::uint32_t subresource, std::uint3
         s.Report("GlDevice::MapImage(): only an unmapped staging image is mapped, subresource 0, for writing");
         return {};
     }
-    void* data = glMapNamedBufferRange(image->stagingBuffer, 0, static_cast<GLsizeiptr>(image->ByteSize()),
-                                       GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT);
-    if (data == nullptr) return {};
     image->mapped = true;
-    return {data, static_cast<std::uint32_t>(image->RowPitch()), static_cast<std::uint32_t>(image->SlicePitch())};
+    return {image->staging.get(), static_cast<std::uint32_t>(image->RowPitch()),
+            static_cast<std::uint32_t>(image->SlicePitch())};
 }
 
 void GlDevice::UnmapImage(ImageId id, std::uint32_t subresource) {
     gl::GlImage* image = state_->images.Find(id);
     if (image == nullptr || !image->mapped || subresource != 0) return;
-    glUnmapNamedBuffer(image->stagingBuffer);
     image->mapped = false;
 }
 
@@ -190,11 +204,12 @@ void GlDevice::CopyImage(ImageId sourceId, ImageId destinationId) {
     }
     const Box box = WholeLevel(*destination, 0);
     if (source->IsStaging()) {
-        // The upload reads from the bound unpack buffer; unbound again so that
-        // client-memory writes are not taken as buffer offsets.
-        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, source->stagingBuffer);
-        UploadTexels(*destination, 0, box, nullptr);
-        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+        const std::size_t slicePitch = source->SlicePitch();
+        const auto slabSlices = static_cast<GLsizei>(std::max<std::size_t>(kUploadSlabBytes / slicePitch, 1));
+        for (Box slab = box; slab.z < box.depth; slab.z += slab.depth) {
+            slab.depth = std::min(slabSlices, box.depth - slab.z);
+            UploadTexels(*destination, 0, slab, source->staging.get() + std::size_t(slab.z) * slicePitch);
+        }
         return;
     }
     glCopyImageSubData(source->texture, source->target, 0, 0, 0, 0, destination->texture, destination->target, 0, 0,

@@ -28,11 +28,12 @@ struct GlBuffer {
     std::uint32_t usage = 0;
 };
 
-// A GPU image is a texture; a staging image (CPU-writable) is a
-// pixel-unpack buffer of tightly packed texels, uploaded by CopyImage.
+// A GPU image is a texture; a staging image (CPU-writable) is client memory
+// of tightly packed texels, uploaded by CopyImage. Client memory has no
+// driver limit: a pixel-unpack buffer is limited to 32-bit sizes in Mesa.
 struct GlImage {
     GLuint texture = 0;
-    GLuint stagingBuffer = 0;
+    std::unique_ptr<std::byte[]> staging;
     GLenum target = GL_TEXTURE_2D;
     std::uint32_t width = 1, height = 1, depth = 1;  // extents, at least 1
     std::uint32_t levels = 1;
@@ -41,7 +42,7 @@ struct GlImage {
     const ImageFormat* format = nullptr;
     bool mapped = false;
 
-    bool IsStaging() const { return stagingBuffer != 0; }
+    bool IsStaging() const { return staging != nullptr; }
     std::size_t RowPitch() const { return std::size_t{width} * format->texelSize; }
     std::size_t SlicePitch() const { return RowPitch() * height; }
     std::size_t ByteSize() const { return SlicePitch() * depth; }
@@ -73,10 +74,10 @@ struct GlLimits {
 struct GlDevice::State {
     std::unique_ptr<gl::EglContext> context;
     gl::GlLimits limits;
-    gl::GlStateShadow shadow;
     // GL has no general buffer limit; this keeps every buffer view and size
     // computation far from 32-bit overflow.
     std::uint32_t maxBufferSize = 256u << 20;
+    gl::GlStateShadow shadow;
 
     gl::ObjectTable<gl::GlBuffer, BufferId> buffers;
     gl::ObjectTable<gl::GlImage, ImageId> images;

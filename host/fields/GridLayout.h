@@ -1,5 +1,6 @@
 #pragma once
 
+#include <Korvex/Rendering/Simulation/GridBox.h>
 #include <Korvex/Rendering/boundingbox.h>
 
 #include <algorithm>
@@ -33,20 +34,16 @@ struct GridLayout {
     }
 
     // From the first sample to the last: the box of the cells.
-    Rendering::boundingbox<float, 3> CellBox() const { return Box(0.0); }
-    // Half a spacing wider on every side: the box that the GPU grids span,
-    // since a texture puts its samples at the centres of its texels.
-    Rendering::boundingbox<float, 3> TextureBox() const { return Box(0.5); }
-
-private:
-    Rendering::boundingbox<float, 3> Box(double margin) const {
+    Rendering::boundingbox<float, 3> CellBox() const {
         Rendering::boundingbox<float, 3> box;
         for (std::size_t axis = 0; axis < 3; ++axis) {
-            box.min[axis] = static_cast<float>(origin[axis] - margin * spacing[axis]);
-            box.max[axis] = static_cast<float>(Position(axis, Cells(axis)) + margin * spacing[axis]);
+            box.min[axis] = static_cast<float>(origin[axis]);
+            box.max[axis] = static_cast<float>(Position(axis, Cells(axis)));
         }
         return box;
     }
+    // The box that the GPU grids span.
+    Rendering::boundingbox<float, 3> TextureBox() const { return Rendering::GridTextureBox(origin, spacing, dimensions); }
 };
 
 // Faces and grid lines are cut into pieces: one per cell up to 64 cells, at

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <Korvex/Rendering/Simulation/GridBox.h>
 #include <Korvex/Rendering/Simulation/IClippable.h>
 #include <Korvex/Rendering/Simulation/IGeometry.h>
 #include <Korvex/Rendering/Simulation/IRenderable.h>
@@ -17,6 +18,8 @@ namespace Korvex::Rendering {
 class ITriangleGridMesh : public IRenderable, public ITransformable, public IClippable {
 public:
     virtual void SetGeometry(const std::shared_ptr<IGeometry>& geometry) = 0;
+    // box: the model-space box of the grids' textures, half a sample spacing
+    // beyond the samples on every side (GridTextureBox).
     virtual void SetGrids(std::shared_ptr<IScalarGrid> values, std::shared_ptr<IVectorGrid> displacements,
                           const boundingbox<float, 3>& box) = 0;
     virtual void SetDeformation(float factor) = 0;

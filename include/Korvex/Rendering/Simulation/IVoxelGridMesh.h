@@ -1,5 +1,6 @@
 #pragma once
 
+#include <Korvex/Rendering/Simulation/GridBox.h>
 #include <Korvex/Rendering/Simulation/IClippable.h>
 #include <Korvex/Rendering/Simulation/IRenderable.h>
 #include <Korvex/Rendering/Simulation/IScalarGrid.h>
@@ -16,6 +17,9 @@ class IVoxelGridMesh : public IRenderable, public ITransformable, public IClippa
 public:
     // Packed cell indices, one 32-bit word per voxel.
     virtual void SetVoxels(array_view<const std::uint32_t> voxels) = 0;
+    // box: the model-space box of the grids' textures, half a sample spacing
+    // beyond the samples on every side (GridTextureBox); voxel corners then
+    // sit on samples.
     virtual void SetGrids(const std::shared_ptr<IScalarGrid>& values,
                           const std::shared_ptr<IVectorGrid>& displacements, const boundingbox<float, 3>& box) = 0;
     virtual void SetDeformation(float factor) = 0;

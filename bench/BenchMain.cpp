@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     RegisterDrawOverheadBenchmarks();
     RegisterGpuMemoryBenchmarks();
     RegisterHashBenchmarks();
+    RegisterCellMeshBenchmarks();
     if (haveGl) {
         RegisterGridUploadBenchmarks();
         RegisterFrameBenchmarks();

@@ -9,6 +9,7 @@ void RegisterGeometryBuildBenchmarks();
 void RegisterDrawOverheadBenchmarks();
 void RegisterGpuMemoryBenchmarks();
 void RegisterHashBenchmarks();
+void RegisterCellMeshBenchmarks();
 // These need the GL device.
 void RegisterGridUploadBenchmarks();
 void RegisterFrameBenchmarks();

@@ -111,6 +111,17 @@ TOPICS = [
      "first use. Mesa's on-disk shader cache is off for the run.",
      [("Variant", lambda r, rows: case_of(r)),
       ("ms", lambda r, rows: ms(r))]),
+    ("CellMesh", "Finite-element meshes to grids",
+     "About a million tetrahedra (55^3 hexahedra cut into six each, 176k points), host/fields on the CPU "
+     "(oneTBB on all cores). cells: checking the cells and merging points by position; surface: the faces used "
+     "by one cell, their triangles with crease-split normals and their edges; sample_owners: the cell of each "
+     "sample of a 256^3 grid (16.8M samples), samples near the surface included; resample: a scalar and a "
+     "vector point field interpolated at every sample together and the rest filled; all: the four in a row.",
+     [("Stage", lambda r, rows: parts(r)[1]),
+      ("Mesh", lambda r, rows: parts(r)[2]),
+      ("ms", lambda r, rows: ms(r)),
+      ("M cells/s", lambda r, rows: fmt(r["cells"] / seconds(r) / 1e6) if "cells" in r else ""),
+      ("M samples/s", lambda r, rows: fmt(r["samples"] / seconds(r) / 1e6) if "samples" in r else "")]),
     ("GpuMemory", "GPU memory of the drawn data",
      "Bytes of the buffers the builder (vertex and index buffers) and the voxel mesh (voxel buffer) create, "
      "per element, against the bytes the host handed over (24-byte vertices; packed 32-bit voxel indices). "

@@ -8,6 +8,7 @@
 
 #include <CellMeshes.h>
 #include <CellResampling.h>
+#include <GridOverBox.h>
 #include <SurfaceEdges.h>
 #include <SurfaceTriangles.h>
 
@@ -38,7 +39,7 @@ void RunStage(benchmark::State& state, Stage stage) {
     Prepared p;
     p.cells = std::move(LinearCells::Create(grid).cells);
     p.surface = FindSurfaceFaces(*p.cells);
-    p.owners = FindSampleOwners(*p.cells, p.surface, GridOverBox(p.cells->Bounds()));
+    p.owners = FindSampleOwners(*p.cells, p.surface, GridOverBox(p.cells->Bounds(), std::size_t{1} << 24));
     p.scalars = test::PointValues(
         grid, [](const Vec3& x) { return x; }, 1);
     p.vectors = test::PointValues(

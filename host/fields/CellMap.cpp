@@ -42,68 +42,68 @@ Evaluation Evaluate(Shape shape, const Vec3& xi) {
     const auto [r, s, t] = xi;
     Evaluation e;
     switch (shape) {
-        case Shape::Triangle:
-            EvaluateTriangle(r, s, e);
-            break;
-        case Shape::Quad:
-            EvaluateQuad(r, s, e);
-            break;
-        case Shape::Tetra:
-            e.n = {1.0 - r - s - t, r, s, t};
-            e.dn = {{{-1.0, -1.0, -1.0}, {1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}}};
-            break;
-        case Shape::Hexahedron:
-            for (std::size_t i = 0; i < 8; ++i) {
-                const auto [a, b, c] = kCubeCorner[i];
-                e.n[i] = Along(a, r) * Along(b, s) * Along(c, t);
-                e.dn[i] = {Slope(a) * Along(b, s) * Along(c, t), Along(a, r) * Slope(b) * Along(c, t),
-                           Along(a, r) * Along(b, s) * Slope(c)};
-            }
-            break;
-        case Shape::Wedge: {
-            // The triangle (r, s) swept along t: corners 0-2 at t = 0, 3-5 at t = 1.
-            Evaluation base;
-            EvaluateTriangle(r, s, base);
-            for (std::size_t i = 0; i < 6; ++i) {
-                const int top = i < 3 ? 0 : 1;
-                const std::size_t k = i % 3;
-                e.n[i] = base.n[k] * Along(top, t);
-                e.dn[i] = {base.dn[k][0] * Along(top, t), base.dn[k][1] * Along(top, t), base.n[k] * Slope(top)};
-            }
-            break;
+    case Shape::Triangle:
+        EvaluateTriangle(r, s, e);
+        break;
+    case Shape::Quad:
+        EvaluateQuad(r, s, e);
+        break;
+    case Shape::Tetra:
+        e.n = {1.0 - r - s - t, r, s, t};
+        e.dn = {{{-1.0, -1.0, -1.0}, {1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}}};
+        break;
+    case Shape::Hexahedron:
+        for (std::size_t i = 0; i < 8; ++i) {
+            const auto [a, b, c] = kCubeCorner[i];
+            e.n[i] = Along(a, r) * Along(b, s) * Along(c, t);
+            e.dn[i] = {Slope(a) * Along(b, s) * Along(c, t), Along(a, r) * Slope(b) * Along(c, t),
+                       Along(a, r) * Along(b, s) * Slope(c)};
         }
-        case Shape::Pyramid: {
-            // The base quadrilateral shrinks towards the apex, corner 4, at t = 1.
-            Evaluation base;
-            EvaluateQuad(r, s, base);
-            for (std::size_t i = 0; i < 4; ++i) {
-                e.n[i] = base.n[i] * (1.0 - t);
-                e.dn[i] = {base.dn[i][0] * (1.0 - t), base.dn[i][1] * (1.0 - t), -base.n[i]};
-            }
-            e.n[4] = t;
-            e.dn[4] = {0.0, 0.0, 1.0};
-            break;
+        break;
+    case Shape::Wedge: {
+        // The triangle (r, s) swept along t: corners 0-2 at t = 0, 3-5 at t = 1.
+        Evaluation base;
+        EvaluateTriangle(r, s, base);
+        for (std::size_t i = 0; i < 6; ++i) {
+            const int top = i < 3 ? 0 : 1;
+            const std::size_t k = i % 3;
+            e.n[i] = base.n[k] * Along(top, t);
+            e.dn[i] = {base.dn[k][0] * Along(top, t), base.dn[k][1] * Along(top, t), base.n[k] * Slope(top)};
         }
-        case Shape::None:
-            break;
+        break;
+    }
+    case Shape::Pyramid: {
+        // The base quadrilateral shrinks towards the apex, corner 4, at t = 1.
+        Evaluation base;
+        EvaluateQuad(r, s, base);
+        for (std::size_t i = 0; i < 4; ++i) {
+            e.n[i] = base.n[i] * (1.0 - t);
+            e.dn[i] = {base.dn[i][0] * (1.0 - t), base.dn[i][1] * (1.0 - t), -base.n[i]};
+        }
+        e.n[4] = t;
+        e.dn[4] = {0.0, 0.0, 1.0};
+        break;
+    }
+    case Shape::None:
+        break;
     }
     return e;
 }
 
 Vec3 Centre(Shape shape) {
     switch (shape) {
-        case Shape::Triangle:
-            return {1.0 / 3.0, 1.0 / 3.0, 0.0};
-        case Shape::Quad:
-            return {0.5, 0.5, 0.0};
-        case Shape::Tetra:
-            return {0.25, 0.25, 0.25};
-        case Shape::Wedge:
-            return {1.0 / 3.0, 1.0 / 3.0, 0.5};
-        case Shape::Pyramid:
-            return {0.5, 0.5, 0.2};
-        default:
-            return {0.5, 0.5, 0.5};
+    case Shape::Triangle:
+        return {1.0 / 3.0, 1.0 / 3.0, 0.0};
+    case Shape::Quad:
+        return {0.5, 0.5, 0.0};
+    case Shape::Tetra:
+        return {0.25, 0.25, 0.25};
+    case Shape::Wedge:
+        return {1.0 / 3.0, 1.0 / 3.0, 0.5};
+    case Shape::Pyramid:
+        return {0.5, 0.5, 0.2};
+    default:
+        return {0.5, 0.5, 0.5};
     }
 }
 
@@ -136,6 +136,16 @@ Vec3 Apply(const std::array<Vec3, 3>& rows, const Vec3& r) {
 }  // namespace
 
 CellMap::CellMap(Shape shape, const std::array<Vec3, kMaxCorners>& corners) : shape_(shape), corners_(corners) {
+    const auto& c = corners;
+    if (shape == Shape::Hexahedron)
+        trilinear_ = {c[0],
+                      c[1] - c[0],
+                      c[3] - c[0],
+                      c[4] - c[0],
+                      c[2] - c[1] - c[3] + c[0],
+                      c[5] - c[1] - c[4] + c[0],
+                      c[7] - c[3] - c[4] + c[0],
+                      c[6] - c[2] - c[5] - c[7] + c[1] + c[3] + c[4] - c[0]};
     if (shape != Shape::Tetra && shape != Shape::Triangle) return;
     // Local coordinate k runs from corner 0 to corner k + 1.
     const std::array<Vec3, 3> j{corners[1] - corners[0], corners[2] - corners[0], corners[3] - corners[0]};
@@ -147,6 +157,14 @@ CellMap::CellMap(Shape shape, const std::array<Vec3, kMaxCorners>& corners) : sh
 }
 
 std::pair<Vec3, std::array<Vec3, 3>> CellMap::PositionAndJacobian(const Vec3& xi) const {
+    if (trilinear_) {
+        const auto& a = *trilinear_;
+        const auto [r, s, t] = xi;
+        return {a[0] + r * a[1] + s * a[2] + t * a[3] + (r * s) * a[4] + (r * t) * a[5] + (s * t) * a[6] +
+                    (r * s * t) * a[7],
+                {a[1] + s * a[4] + t * a[5] + (s * t) * a[7], a[2] + r * a[4] + t * a[6] + (r * t) * a[7],
+                 a[3] + r * a[5] + s * a[6] + (r * s) * a[7]}};
+    }
     const Evaluation e = Evaluate(shape_, xi);
     Vec3 x{};
     std::array<Vec3, 3> j{};
@@ -212,24 +230,24 @@ double CellMap::Excess(const Vec3& xi) const {
     const auto [r, s, t] = xi;
     double excess = 0.0;
     switch (shape_) {
-        case Shape::Triangle:
-            excess = std::max({-r, -s, r + s - 1.0});
-            break;
-        case Shape::Quad:
-            excess = std::max({-r, r - 1.0, -s, s - 1.0});
-            break;
-        case Shape::Tetra:
-            excess = std::max({-r, -s, -t, r + s + t - 1.0});
-            break;
-        case Shape::Wedge:
-            excess = std::max({-r, -s, r + s - 1.0, -t, t - 1.0});
-            break;
-        case Shape::Hexahedron:
-        case Shape::Pyramid:
-            excess = std::max({-r, r - 1.0, -s, s - 1.0, -t, t - 1.0});
-            break;
-        case Shape::None:
-            break;
+    case Shape::Triangle:
+        excess = std::max({-r, -s, r + s - 1.0});
+        break;
+    case Shape::Quad:
+        excess = std::max({-r, r - 1.0, -s, s - 1.0});
+        break;
+    case Shape::Tetra:
+        excess = std::max({-r, -s, -t, r + s + t - 1.0});
+        break;
+    case Shape::Wedge:
+        excess = std::max({-r, -s, r + s - 1.0, -t, t - 1.0});
+        break;
+    case Shape::Hexahedron:
+    case Shape::Pyramid:
+        excess = std::max({-r, r - 1.0, -s, s - 1.0, -t, t - 1.0});
+        break;
+    case Shape::None:
+        break;
     }
     return std::max(excess, 0.0);
 }
@@ -246,28 +264,28 @@ Vec3 CellMap::Clamped(Vec3 xi, double margin) const {
         for (std::size_t a = 0; a < count; ++a) xi[a] = std::max(xi[a] - shift, -margin);
     };
     switch (shape_) {
-        case Shape::Triangle:
-            simplex(2);
-            xi[2] = 0.0;
-            break;
-        case Shape::Quad:
-            box(xi[0]);
-            box(xi[1]);
-            xi[2] = 0.0;
-            break;
-        case Shape::Tetra:
-            simplex(3);
-            break;
-        case Shape::Wedge:
-            simplex(2);
-            box(xi[2]);
-            break;
-        case Shape::Hexahedron:
-        case Shape::Pyramid:
-            for (double& u : xi) box(u);
-            break;
-        case Shape::None:
-            break;
+    case Shape::Triangle:
+        simplex(2);
+        xi[2] = 0.0;
+        break;
+    case Shape::Quad:
+        box(xi[0]);
+        box(xi[1]);
+        xi[2] = 0.0;
+        break;
+    case Shape::Tetra:
+        simplex(3);
+        break;
+    case Shape::Wedge:
+        simplex(2);
+        box(xi[2]);
+        break;
+    case Shape::Hexahedron:
+    case Shape::Pyramid:
+        for (double& u : xi) box(u);
+        break;
+    case Shape::None:
+        break;
     }
     return xi;
 }

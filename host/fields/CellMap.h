@@ -60,6 +60,9 @@ private:
         std::array<Vec3, 3> rows;
     };
     std::optional<LinearInverse> linear_;
+    // A hexahedron's map as a polynomial, a0 + a1 r + a2 s + a3 t + a4 rs +
+    // a5 rt + a6 st + a7 rst: cheaper to evaluate than its 8 shape functions.
+    std::optional<std::array<Vec3, 8>> trilinear_;
     bool degenerate_ = false;
 };
 

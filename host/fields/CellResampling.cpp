@@ -22,13 +22,19 @@ struct MappedCell {
     std::uint32_t cell = kNoCell;
     std::optional<CellMap> map;
     Corners corners{};
+    // Where the cell's last sample in this row lay: Newton's method starts
+    // there for the next. Cleared for each row, so that the result does not
+    // depend on how rows are shared among threads.
+    std::optional<Vec3> lastXi;
 };
 constexpr std::size_t kMappedCells = 8;
 
 // The shape function weights at p of a sample the cell owns.
-ShapeWeights WeightsAt(const LinearCells& cells, const MappedCell& mapped, const Vec3& p) {
-    const std::optional<Vec3> xi = mapped.map->Locate(p);
-    if (!xi) return {};  // the owner located it a moment ago; rounding aside, unreachable
+ShapeWeights WeightsAt(const LinearCells& cells, MappedCell& mapped, const Vec3& p) {
+    std::optional<Vec3> xi = mapped.map->Locate(p, mapped.lastXi);
+    if (!xi) xi = mapped.map->Locate(p);
+    if (!xi) return {};  // the owner located it from the centre; rounding aside, unreachable
+    mapped.lastXi = xi;
     const double margin = Dimension(cells.ShapeOf(mapped.cell)) == 3 ? kCarriedBeyondCell : 0.0;
     return mapped.map->Weights(mapped.map->Clamped(*xi, margin));
 }
@@ -51,14 +57,15 @@ std::vector<std::vector<float>> ResampleFields(const LinearCells& cells, const S
         const std::size_t tuples = field.perCell ? cells.CellCount() : cells.Grid().points.size();
         if (field.components == 0 || field.values.size() / field.components < tuples) return {};
     }
-    const SampleGrid& grid = owners.grid;
+    const GridLayout& grid = owners.grid;
     std::vector<std::vector<float>> values;
     for (const FieldValues& field : fields) values.emplace_back(grid.Count() * field.components, 0.0f);
-    const auto [nx, ny, nz] = grid.dimensions;
+    const std::size_t nx = grid.dimensions[0], ny = grid.dimensions[1], rowCount = ny * grid.dimensions[2];
     tbb::parallel_for(
-        tbb::blocked_range<std::size_t>(0, ny * nz, 16), [&](const tbb::blocked_range<std::size_t>& rows) {
+        tbb::blocked_range<std::size_t>(0, rowCount, 16), [&](const tbb::blocked_range<std::size_t>& rows) {
             std::array<MappedCell, kMappedCells> mapped;
-            for (std::size_t row = rows.begin(); row < rows.end(); ++row)
+            for (std::size_t row = rows.begin(); row < rows.end(); ++row) {
+                for (MappedCell& slot : mapped) slot.lastXi.reset();
                 for (std::size_t i = 0; i < nx; ++i) {
                     const std::size_t sample = row * nx + i;
                     const std::uint32_t cell = owners.cells[sample];
@@ -68,9 +75,10 @@ std::vector<std::vector<float>> ResampleFields(const LinearCells& cells, const S
                         slot.cell = cell;
                         slot.map.emplace(cells.ShapeOf(cell), CornerPositions(cells, cell));
                         slot.corners = cells.CornersOf(cell);
+                        slot.lastXi.reset();
                     }
                     // Located once for all the fields.
-                    const ShapeWeights weights = WeightsAt(cells, slot, grid.Position(i, row % ny, row / ny));
+                    const ShapeWeights weights = WeightsAt(cells, slot, grid.Point(i, row % ny, row / ny));
                     for (std::size_t f = 0; f < fields.size(); ++f) {
                         const FieldValues& field = fields[f];
                         float* out = values[f].data() + sample * field.components;
@@ -80,6 +88,7 @@ std::vector<std::vector<float>> ResampleFields(const LinearCells& cells, const S
                             Interpolate(field, slot, CornerCount(cells.ShapeOf(cell)), weights, out);
                     }
                 }
+            }
         });
     std::vector<std::uint8_t> known(grid.Count());
     std::transform(owners.cells.begin(), owners.cells.end(), known.begin(),
@@ -88,7 +97,7 @@ std::vector<std::vector<float>> ResampleFields(const LinearCells& cells, const S
     return values;
 }
 
-void FillAlongGridLines(const SampleGrid& grid, std::size_t components, std::vector<std::uint8_t> known,
+void FillAlongGridLines(const GridLayout& grid, std::size_t components, std::vector<std::uint8_t> known,
                         std::vector<float>& values) {
     const std::array<std::size_t, 3> stride{1, grid.dimensions[0], grid.dimensions[0] * grid.dimensions[1]};
     for (std::size_t axis = 0; axis < 3; ++axis) {

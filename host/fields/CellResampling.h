@@ -31,7 +31,7 @@ std::vector<std::vector<float>> ResampleFields(const LinearCells& cells, const S
 
 // Gives every sample outside `known` the value of the nearest known sample
 // along the grid's lines, axis by axis; does nothing where none is known.
-void FillAlongGridLines(const SampleGrid& grid, std::size_t components, std::vector<std::uint8_t> known,
+void FillAlongGridLines(const GridLayout& grid, std::size_t components, std::vector<std::uint8_t> known,
                         std::vector<float>& values);
 
 }  // namespace Korvex::Fields

@@ -24,20 +24,20 @@ constexpr std::array<std::uint8_t, kMaxCorners> kVoxelOrder{0, 1, 3, 2, 4, 5, 7,
 
 std::span<const FaceCorners> FacesOf(Shape shape) {
     switch (shape) {
-        case Shape::Triangle:
-            return kTriangleFaces;
-        case Shape::Quad:
-            return kQuadFaces;
-        case Shape::Tetra:
-            return kTetraFaces;
-        case Shape::Hexahedron:
-            return kHexahedronFaces;
-        case Shape::Wedge:
-            return kWedgeFaces;
-        case Shape::Pyramid:
-            return kPyramidFaces;
-        case Shape::None:
-            break;
+    case Shape::Triangle:
+        return kTriangleFaces;
+    case Shape::Quad:
+        return kQuadFaces;
+    case Shape::Tetra:
+        return kTetraFaces;
+    case Shape::Hexahedron:
+        return kHexahedronFaces;
+    case Shape::Wedge:
+        return kWedgeFaces;
+    case Shape::Pyramid:
+        return kPyramidFaces;
+    case Shape::None:
+        break;
     }
     return {};
 }

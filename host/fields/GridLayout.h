@@ -25,6 +25,14 @@ struct GridLayout {
     double Position(std::size_t axis, std::size_t index) const {
         return origin[axis] + static_cast<double>(index) * spacing[axis];
     }
+    std::array<double, 3> Point(std::size_t i, std::size_t j, std::size_t k) const {
+        return {Position(0, i), Position(1, j), Position(2, k)};
+    }
+    std::size_t Count() const { return dimensions[0] * dimensions[1] * dimensions[2]; }
+    // Samples are stored i fastest.
+    std::size_t Index(std::size_t i, std::size_t j, std::size_t k) const {
+        return i + dimensions[0] * (j + dimensions[1] * k);
+    }
 
     AxisPositions Positions() const {
         AxisPositions positions;

@@ -45,7 +45,7 @@ std::vector<std::uint32_t> CanonicalIds(const std::vector<Point3>& points) {
 }
 
 std::string CheckTopology(const UnstructuredGrid& grid) {
-    if (grid.points.size() > kMaxPoints) return "more than " + std::to_string(kMaxPoints) + " points";
+    if (grid.points.size() > Io::kMaxPoints) return "more than " + std::to_string(Io::kMaxPoints) + " points";
     if (grid.types.size() > kMaxCells) return "more than " + std::to_string(kMaxCells) + " cells";
     if (grid.offsets.size() != grid.types.size() + 1 || grid.offsets.front() != 0 ||
         grid.offsets.back() != grid.connectivity.size())

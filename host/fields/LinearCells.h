@@ -1,7 +1,8 @@
 #pragma once
 
-#include "CellGrids.h"
 #include "CellShapes.h"
+
+#include <Dataset.h>
 
 #include <Korvex/Rendering/boundingbox.h>
 
@@ -15,6 +16,8 @@
 
 namespace Korvex::Fields {
 
+using Io::Point3;
+using Io::UnstructuredGrid;
 using Corners = std::array<std::uint32_t, kMaxCorners>;
 
 // The cells of an unstructured grid as linear shapes, checked once so that

@@ -31,7 +31,7 @@ struct SampleRange {
     bool empty = true;
 };
 
-SampleRange RangeOf(const SampleGrid& grid, const std::array<Vec3, kMaxCorners>& corners, std::size_t count,
+SampleRange RangeOf(const GridLayout& grid, const std::array<Vec3, kMaxCorners>& corners, std::size_t count,
                     bool grown) {
     SampleRange range;
     for (std::size_t a = 0; a < 3; ++a) {
@@ -61,7 +61,7 @@ struct Slabs {
 // Along z, so that a slab is one stretch of memory and its cells, visited
 // in their order (mostly x fastest), write near each other; along the
 // longest axis where z is too thin to share out.
-Slabs SlabsOf(const SampleGrid& grid) {
+Slabs SlabsOf(const GridLayout& grid) {
     Slabs slabs;
     slabs.axis = grid.dimensions[2] >= kMinSlabs
                      ? 2
@@ -76,7 +76,7 @@ Slabs SlabsOf(const SampleGrid& grid) {
 // Scans one cell's samples within [sliceBegin, sliceEnd) along the slab axis.
 class CellScan {
 public:
-    CellScan(const LinearCells& cells, const SampleGrid& grid, std::vector<std::uint64_t>& best)
+    CellScan(const LinearCells& cells, const GridLayout& grid, std::vector<std::uint64_t>& best)
         : cells_(cells), grid_(grid), reach_(kReachInDiagonals * Length(grid.spacing)), best_(best) {}
 
     void Scan(std::uint32_t cell, bool surface, const SampleRange& range, const Slabs& slabs, std::size_t slab) const {
@@ -93,7 +93,7 @@ public:
         for (std::size_t k = first[2]; k <= last[2]; ++k)
             for (std::size_t j = first[1]; j <= last[1]; ++j) {
                 if (rows) {
-                    const std::array<double, 2> inside = rows->Inside(grid_.Position(0, j, k), kInside);
+                    const std::array<double, 2> inside = rows->Inside(grid_.Point(0, j, k), kInside);
                     const double from = std::max(std::ceil(inside[0]), static_cast<double>(first[0]));
                     const double to = std::min(std::floor(inside[1]), static_cast<double>(last[0]));
                     for (double i = from; i <= to; ++i)
@@ -102,7 +102,7 @@ public:
                 }
                 std::optional<Vec3> xi;
                 for (std::size_t i = first[0]; i <= last[0]; ++i) {
-                    const Vec3 p = grid_.Position(i, j, k);
+                    const Vec3 p = grid_.Point(i, j, k);
                     xi = map.Locate(p, xi);
                     if (!xi) continue;
                     double d = 0.0;
@@ -126,7 +126,7 @@ private:
     }
 
     const LinearCells& cells_;
-    const SampleGrid& grid_;
+    const GridLayout& grid_;
     const double reach_;
     std::vector<std::uint64_t>& best_;
 };
@@ -140,8 +140,8 @@ std::array<Vec3, kMaxCorners> CornerPositions(const LinearCells& cells, std::siz
     return positions;
 }
 
-SampleOwners FindSampleOwners(const LinearCells& cells, std::span<const SurfaceFace> surface, const SampleGrid& grid) {
-    SampleOwners owners{grid, std::vector<std::uint32_t>(grid.Count(), kNoCell)};
+SampleOwners FindSampleOwners(const LinearCells& cells, std::span<const SurfaceFace> surface, const GridLayout& grid) {
+    SampleOwners owners{grid, std::vector<std::uint32_t>(grid.Count(), kNoCell), {}};
     std::vector<std::uint8_t> onSurface(cells.CellCount(), 0);
     for (const SurfaceFace& face : surface) onSurface[face.cell] = 1;
 
@@ -183,9 +183,12 @@ SampleOwners FindSampleOwners(const LinearCells& cells, std::span<const SurfaceF
                                   scan.Scan(c, surfaceCell, ranges[c], slabs, s);
                               }
                       });
-    // No cell: the low bits of UINT64_MAX, kNoCell.
+    // No cell: the low bits of UINT64_MAX, kNoCell. Inside: at distance 0.
     std::transform(best.begin(), best.end(), owners.cells.begin(),
                    [](std::uint64_t candidate) { return static_cast<std::uint32_t>(candidate); });
+    owners.inside.resize(best.size());
+    std::transform(best.begin(), best.end(), owners.inside.begin(),
+                   [](std::uint64_t candidate) { return static_cast<std::uint8_t>(candidate >> 32 == 0); });
     return owners;
 }
 

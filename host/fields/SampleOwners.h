@@ -1,8 +1,9 @@
 #pragma once
 
 #include "LinearCells.h"
-#include "SampleGrid.h"
+#include "GridOverBox.h"
 #include "SurfaceFaces.h"
+#include "Vec3.h"
 
 #include <cstdint>
 #include <span>
@@ -14,8 +15,9 @@ inline constexpr std::uint32_t kNoCell = UINT32_MAX;
 
 // For each sample of a grid, the cell whose shape functions give its value.
 struct SampleOwners {
-    SampleGrid grid;
+    GridLayout grid;
     std::vector<std::uint32_t> cells;  // per sample, i fastest; kNoCell where no cell reaches
+    std::vector<std::uint8_t> inside;  // per sample: 1 where it lies in its cell, not near it
 };
 
 // A sample inside a solid takes that cell (on a face between cells, the
@@ -25,7 +27,7 @@ struct SampleOwners {
 // the cells there, not of some other part of the mesh. Cells are visited through the grid itself: each scans only the
 // samples within its box, in parallel over slabs of the grid, so the work
 // grows with cells plus samples.
-SampleOwners FindSampleOwners(const LinearCells& cells, std::span<const SurfaceFace> surface, const SampleGrid& grid);
+SampleOwners FindSampleOwners(const LinearCells& cells, std::span<const SurfaceFace> surface, const GridLayout& grid);
 
 // The corner positions of a cell, in its shape's order.
 std::array<Vec3, kMaxCorners> CornerPositions(const LinearCells& cells, std::size_t cell);

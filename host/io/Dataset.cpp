@@ -1,5 +1,6 @@
 #include "Dataset.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -13,15 +14,25 @@ std::string Number(double value) {
     return text.str();
 }
 
+// The points of a grid that lists them.
+const std::vector<Point3>* PointList(const Geometry& geometry) {
+    if (const auto* grid = std::get_if<StructuredGrid>(&geometry)) return &grid->points;
+    if (const auto* grid = std::get_if<UnstructuredGrid>(&geometry)) return &grid->points;
+    return nullptr;
+}
+
 }  // namespace
 
 std::array<std::size_t, 3> PointDimensions(const Geometry& geometry) {
     if (const auto* image = std::get_if<ImageGrid>(&geometry)) return image->dimensions;
+    if (const auto* curvilinear = std::get_if<StructuredGrid>(&geometry)) return curvilinear->dimensions;
+    if (const auto* cells = std::get_if<UnstructuredGrid>(&geometry)) return {cells->points.size(), 1, 1};
     const auto& coordinates = std::get<RectilinearGrid>(geometry).coordinates;
     return {coordinates[0].size(), coordinates[1].size(), coordinates[2].size()};
 }
 
 std::array<std::size_t, 3> CellDimensions(const Geometry& geometry) {
+    if (const auto* cells = std::get_if<UnstructuredGrid>(&geometry)) return {cells->types.size(), 1, 1};
     std::array<std::size_t, 3> cells = PointDimensions(geometry);
     for (std::size_t& count : cells) count = count > 1 ? count - 1 : 1;
     return cells;
@@ -35,11 +46,17 @@ std::size_t TupleCount(const Geometry& geometry, Location location) {
 
 std::array<std::array<double, 2>, 3> Bounds(const Geometry& geometry) {
     std::array<std::array<double, 2>, 3> bounds{};
+    const std::vector<Point3>* points = PointList(geometry);
     for (std::size_t axis = 0; axis < 3; ++axis) {
         if (const auto* image = std::get_if<ImageGrid>(&geometry)) {
             const double last =
                 image->origin[axis] + static_cast<double>(image->dimensions[axis] - 1) * image->spacing[axis];
             bounds[axis] = {image->origin[axis], last};
+        } else if (points != nullptr) {
+            if (points->empty()) continue;
+            const auto [low, high] = std::minmax_element(
+                points->begin(), points->end(), [&](const Point3& a, const Point3& b) { return a[axis] < b[axis]; });
+            bounds[axis] = {(*low)[axis], (*high)[axis]};
         } else if (const auto& along = std::get<RectilinearGrid>(geometry).coordinates[axis]; !along.empty()) {
             bounds[axis] = {along.front(), along.back()};
         }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
@@ -35,23 +36,44 @@ struct RectilinearGrid {
     std::array<std::vector<double>, 3> coordinates;
 };
 
-// Each kind of grid a reader can return; curvilinear and unstructured
-// datasets join as further alternatives.
-using Geometry = std::variant<ImageGrid, RectilinearGrid>;
+using Point3 = std::array<double, 3>;
+
+// A curvilinear grid: point (i, j, k) is points[i + nx * (j + ny * k)].
+struct StructuredGrid {
+    std::array<std::size_t, 3> dimensions{1, 1, 1};
+    std::vector<Point3> points;
+};
+
+// Cells of any kind, VTK's cell type codes and node orders: cell c has type
+// types[c] and the nodes connectivity[offsets[c]] up to
+// connectivity[offsets[c + 1]].
+struct UnstructuredGrid {
+    std::vector<Point3> points;
+    std::vector<std::uint8_t> types;
+    std::vector<std::uint64_t> offsets{0};  // one more than the cells, from 0
+    std::vector<std::uint32_t> connectivity;
+};
+
+// Point indices are 32-bit.
+inline constexpr std::size_t kMaxPoints = UINT32_MAX;
+
+// Each kind of grid a reader can return.
+using Geometry = std::variant<ImageGrid, RectilinearGrid, StructuredGrid, UnstructuredGrid>;
 
 struct Dataset {
     Geometry geometry;
     std::vector<DataArray> arrays;  // point and cell arrays in the file's order
 };
 
-// Points along each axis of a structured grid.
+// Points along each axis of a structured grid; an unstructured grid's lie
+// along the first.
 std::array<std::size_t, 3> PointDimensions(const Geometry& geometry);
 // Cells along each axis, as VTK counts them: an axis of one point has one
-// cell of no thickness.
+// cell of no thickness. An unstructured grid's lie along the first.
 std::array<std::size_t, 3> CellDimensions(const Geometry& geometry);
 std::size_t TupleCount(const Geometry& geometry, Location location);
 
-// From the first point to the last along each axis.
+// From the smallest coordinate to the largest along each axis.
 std::array<std::array<double, 2>, 3> Bounds(const Geometry& geometry);
 
 // Points along one axis: each reader accepts 1 to this many.

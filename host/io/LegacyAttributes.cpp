@@ -73,6 +73,7 @@ std::size_t LegacyParser::CountOf(const Line& line, std::size_t word, const char
 }
 
 std::size_t LegacyParser::Tuples() const {
+    if (kind_ == Kind::Unstructured) return *section_ == Location::Points ? points_.size() : cells_.types.size();
     std::size_t tuples = 1;
     for (std::size_t points : image_.dimensions)
         tuples *= *section_ == Location::Points || points == 1 ? points : points - 1;
@@ -102,7 +103,8 @@ void LegacyParser::ReadAttributes(Line line) {
         else if (IsKeyword(keyword, {"FIELD"}))
             ReadFieldArrays(current, true);
         else if (IsKeyword(keyword, {"COLOR_SCALARS"}))
-            SkipValues(current, ValuesFor(current, CountOf(current, 2, "a name and the number of values")), std::nullopt);
+            SkipValues(current, ValuesFor(current, CountOf(current, 2, "a name and the number of values")),
+                       std::nullopt);
         else if (IsKeyword(keyword, {"LOOKUP_TABLE"}))
             SkipValues(current, Checked(current, 4, CountOf(current, 2, "a name and a size")), std::nullopt);
         else if (IsKeyword(keyword, {"TEXTURE_COORDINATES"}))
@@ -133,10 +135,8 @@ void LegacyParser::StartSection(const Line& line) {
     const std::optional<std::uint64_t> count = line.words.size() == 2 ? ParseCount(line.words[1]) : std::nullopt;
     if (!count) Fail(line.offset, keyword + " needs the number of " + (points ? "points" : "cells"));
     if (*count != Tuples())
-        Fail(line.offset, keyword + " " + std::string(line.words[1]) + " does not match DIMENSIONS " +
-                              std::to_string(image_.dimensions[0]) + " " + std::to_string(image_.dimensions[1]) + " " +
-                              std::to_string(image_.dimensions[2]) + " (" + std::to_string(Tuples()) +
-                              (points ? " point" : " cell") + (Tuples() == 1 ? ")" : "s)"));
+        Fail(line.offset, keyword + " " + std::string(line.words[1]) + " does not match " + GridSize() + " (" +
+                              std::to_string(Tuples()) + (points ? " point" : " cell") + (Tuples() == 1 ? ")" : "s)"));
 }
 
 void LegacyParser::ReadScalars(const Line& line) {

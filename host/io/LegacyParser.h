@@ -32,6 +32,19 @@ private:
     std::array<double, 3> ReadTriple(const Line& line) const;
     void ReadCoordinates(const Line& line, std::size_t axis);
     void FinishGeometry(std::size_t offset);
+    // POINTS, CELLS and CELL_TYPES of curvilinear and unstructured grids, in
+    // LegacyCells.cpp; false for other keywords.
+    bool ReadCellGridLine(const Line& line);
+    void ReadPoints(const Line& line);
+    void ReadCells(const Line& line);
+    void ReadCellsWithCounts(const Line& line, std::size_t cells, std::size_t values);
+    void ReadOffsetsAndConnectivity(const Line& line, std::size_t offsets, std::size_t nodes);
+    void ReadCellTypes(const Line& line);
+    void FinishCellGrid(std::size_t offset);
+    std::vector<std::uint64_t> ReadIntegers(const Line& line, std::size_t word, std::size_t count,
+                                            const std::string& what, std::uint64_t limit);
+    // What the tuples of a section must match, for messages: "DIMENSIONS 3 2 1".
+    std::string GridSize() const;
 
     void ReadAttributes(Line line);
     void StartSection(const Line& line);
@@ -52,11 +65,15 @@ private:
     LegacyScanner scanner_;
     std::string_view bytes_;
     std::string_view fileName_;
-    bool rectilinear_ = false;
+    enum class Kind { Image, Rectilinear, Structured, Unstructured };
+    Kind kind_ = Kind::Image;
     bool haveDimensions_ = false;
     std::size_t spacingOffset_ = 0;
     ImageGrid image_;
     RectilinearGrid rectilinearGrid_;
+    std::optional<std::size_t> pointsOffset_, cellsOffset_, typesOffset_;
+    std::vector<Point3> points_;
+    UnstructuredGrid cells_;
     std::optional<Location> section_;
     bool seenPointData_ = false, seenCellData_ = false;
     Dataset dataset_;

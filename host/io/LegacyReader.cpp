@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kSignature = "# vtk DataFile Version";
 constexpr const char* kAxisNames[] = {"X_COORDINATES", "Y_COORDINATES", "Z_COORDINATES"};
+constexpr const char* kDatasetKinds = "STRUCTURED_POINTS, RECTILINEAR_GRID, STRUCTURED_GRID and UNSTRUCTURED_GRID";
 
 }  // namespace
 
@@ -19,10 +20,21 @@ ReadResult LegacyParser::Parse() {
     ReadDatasetKind();
     if (std::optional<Line> section = ReadGeometry()) ReadAttributes(*std::move(section));
     ReadResult result;
-    if (rectilinear_)
-        dataset_.geometry = std::move(rectilinearGrid_);
-    else
+    switch (kind_) {
+    case Kind::Image:
         dataset_.geometry = image_;
+        break;
+    case Kind::Rectilinear:
+        dataset_.geometry = std::move(rectilinearGrid_);
+        break;
+    case Kind::Structured:
+        dataset_.geometry = StructuredGrid{image_.dimensions, std::move(points_)};
+        break;
+    case Kind::Unstructured:
+        cells_.points = std::move(points_);
+        dataset_.geometry = std::move(cells_);
+        break;
+    }
     result.dataset = std::move(dataset_);
     result.warnings = std::move(warnings_);
     return result;
@@ -46,14 +58,18 @@ void LegacyParser::ReadHeader() {
 void LegacyParser::ReadDatasetKind() {
     const Line line = scanner_.ExpectKeywordLine("DATASET");
     if (EqualsNoCase(line.words[0], "FIELD"))
-        Fail(line.offset, "FIELD data without a DATASET is not supported (STRUCTURED_POINTS and RECTILINEAR_GRID are read)");
+        Fail(line.offset,
+             std::string("FIELD data without a DATASET is not supported (") + kDatasetKinds + " are read)");
     if (!EqualsNoCase(line.words[0], "DATASET")) Fail(line.offset, "expected DATASET, found " + Quote(line.words[0]));
     if (line.words.size() != 2) Fail(line.offset, "DATASET needs one type, such as STRUCTURED_POINTS");
     if (EqualsNoCase(line.words[1], "RECTILINEAR_GRID"))
-        rectilinear_ = true;
+        kind_ = Kind::Rectilinear;
+    else if (EqualsNoCase(line.words[1], "STRUCTURED_GRID"))
+        kind_ = Kind::Structured;
+    else if (EqualsNoCase(line.words[1], "UNSTRUCTURED_GRID"))
+        kind_ = Kind::Unstructured;
     else if (!EqualsNoCase(line.words[1], "STRUCTURED_POINTS"))
-        Fail(line.offset, "DATASET " + Quote(line.words[1]) +
-                              " is not supported (STRUCTURED_POINTS and RECTILINEAR_GRID are read)");
+        Fail(line.offset, "DATASET " + Quote(line.words[1]) + " is not supported (" + kDatasetKinds + " are read)");
 }
 
 std::optional<LegacyScanner::Line> LegacyParser::ReadGeometry() {
@@ -68,31 +84,33 @@ std::optional<LegacyScanner::Line> LegacyParser::ReadGeometry() {
             FinishGeometry(line->offset);
             return line;
         }
-        if (EqualsNoCase(keyword, "DIMENSIONS")) {
+        const bool image = kind_ == Kind::Image, rectilinear = kind_ == Kind::Rectilinear;
+        if (kind_ != Kind::Unstructured && EqualsNoCase(keyword, "DIMENSIONS")) {
             once(haveDimensions_, *line);
             ReadDimensions(*line);
         } else if (EqualsNoCase(keyword, "FIELD")) {
             ReadFieldArrays(*line, false);
         } else if (EqualsNoCase(keyword, "METADATA")) {
             SkipMetadata();
-        } else if (!rectilinear_ && EqualsNoCase(keyword, "ORIGIN")) {
+        } else if (image && EqualsNoCase(keyword, "ORIGIN")) {
             once(haveOrigin, *line);
             image_.origin = ReadTriple(*line);
-        } else if (!rectilinear_ && (EqualsNoCase(keyword, "SPACING") || EqualsNoCase(keyword, "SPACINGS") ||
-                                     EqualsNoCase(keyword, "ASPECT_RATIO"))) {
+        } else if (image && (EqualsNoCase(keyword, "SPACING") || EqualsNoCase(keyword, "SPACINGS") ||
+                             EqualsNoCase(keyword, "ASPECT_RATIO"))) {
             once(haveSpacing, *line);
             image_.spacing = ReadTriple(*line);
             spacingOffset_ = line->offset;
-        } else if (rectilinear_ && EqualsNoCase(keyword, kAxisNames[0])) {
+        } else if (rectilinear && EqualsNoCase(keyword, kAxisNames[0])) {
             ReadCoordinates(*line, 0);
-        } else if (rectilinear_ && EqualsNoCase(keyword, kAxisNames[1])) {
+        } else if (rectilinear && EqualsNoCase(keyword, kAxisNames[1])) {
             ReadCoordinates(*line, 1);
-        } else if (rectilinear_ && EqualsNoCase(keyword, kAxisNames[2])) {
+        } else if (rectilinear && EqualsNoCase(keyword, kAxisNames[2])) {
             ReadCoordinates(*line, 2);
-        } else {
-            Fail(line->offset, std::string("expected DIMENSIONS, ") +
-                                   (rectilinear_ ? "X_COORDINATES, Y_COORDINATES, Z_COORDINATES"
-                                                 : "ORIGIN, SPACING") +
+        } else if (!ReadCellGridLine(*line)) {
+            static constexpr const char* kExpected[] = {"DIMENSIONS, ORIGIN, SPACING",
+                                                        "DIMENSIONS, X_COORDINATES, Y_COORDINATES, Z_COORDINATES",
+                                                        "DIMENSIONS, POINTS", "POINTS, CELLS, CELL_TYPES"};
+            Fail(line->offset, std::string("expected ") + kExpected[static_cast<int>(kind_)] +
                                    ", POINT_DATA or CELL_DATA, found " + Quote(keyword));
         }
     }
@@ -144,8 +162,9 @@ void LegacyParser::ReadCoordinates(const Line& line, std::size_t axis) {
 }
 
 void LegacyParser::FinishGeometry(std::size_t offset) {
+    if (kind_ == Kind::Structured || kind_ == Kind::Unstructured) return FinishCellGrid(offset);
     if (!haveDimensions_) Fail(offset, "expected DIMENSIONS before the data");
-    if (!rectilinear_) {
+    if (kind_ == Kind::Image) {
         const std::string spacing = CheckSpacing(image_);
         if (!spacing.empty()) Fail(spacingOffset_, "SPACING: " + spacing);
         return;

@@ -1,7 +1,8 @@
 #pragma once
 
-// Legacy VTK files holding a regular grid: DATASET STRUCTURED_POINTS or
-// RECTILINEAR_GRID, ASCII or big-endian BINARY, with any number of
+// Legacy VTK files: DATASET STRUCTURED_POINTS, RECTILINEAR_GRID,
+// STRUCTURED_GRID or UNSTRUCTURED_GRID (CELLS with OFFSETS and CONNECTIVITY
+// or in the older layout), ASCII or big-endian BINARY, with any number of
 // SCALARS (1 to 4 components), VECTORS, NORMALS and FIELD arrays in
 // POINT_DATA and CELL_DATA, of every number type VTK writes. Lookup tables,
 // colour scalars, texture coordinates, tensors and METADATA are skipped.

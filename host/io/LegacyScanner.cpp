@@ -37,6 +37,12 @@ LegacyScanner::Line LegacyScanner::ExpectKeywordLine(const std::string& expected
     return *std::move(line);
 }
 
+bool LegacyScanner::NextLineBeginsWith(std::string_view keyword) const {
+    std::size_t pos = pos_;
+    while (pos < bytes_.size() && IsBlank(bytes_[pos])) ++pos;
+    return bytes_.size() - pos >= keyword.size() && EqualsNoCase(bytes_.substr(pos, keyword.size()), keyword);
+}
+
 void LegacyScanner::FailAtEnd(const std::string& message) const {
     Fail(lastByte_, "unexpected end of file: " + message);
 }

@@ -31,6 +31,9 @@ public:
     // The next line that is not blank, split into words; nothing at the end.
     std::optional<Line> ReadKeywordLine();
     Line ExpectKeywordLine(const std::string& expected);
+    // Whether the next line that is not blank begins with the keyword;
+    // reads nothing, so binary data after the current line stays whole.
+    bool NextLineBeginsWith(std::string_view keyword) const;
 
     // count values of type; section names them in messages. Binary values
     // are big-endian; *looksSwapped tells whether they look written the

@@ -1,6 +1,7 @@
 #include "XmlReader.h"
 
 #include "ParseSupport.h"
+#include "XmlCellGrids.h"
 #include "XmlDataArray.h"
 
 #include <cmath>
@@ -70,6 +71,7 @@ private:
     void ReadEncoding(const pugi::xml_node& root, std::string_view appended);
     Geometry ReadImage(const pugi::xml_node& grid, const Extent& extent) const;
     Geometry ReadRectilinear(const pugi::xml_node& piece, const Extent& extent);
+    Geometry ReadStructured(const pugi::xml_node& piece, const Extent& extent, const ArrayReader& read) const;
     void ReadArrays(const pugi::xml_node& data, Location location, const Geometry& geometry, Dataset& dataset);
     template <class Out>
     std::vector<Out> Values(const pugi::xml_node& node, const XmlArrayHeader& header, std::size_t count);
@@ -92,8 +94,10 @@ ReadResult XmlParser::Parse() {
     const pugi::xml_node root = document.child("VTKFile");
     if (!root) Fail(0, "not a VTK XML file: no VTKFile element");
     const std::string type = root.attribute("type").value();
-    if (type != "ImageData" && type != "RectilinearGrid")
-        Fail(OffsetOf(root), "VTKFile type " + Quote(type) + " is not supported (ImageData and RectilinearGrid are read)");
+    if (type != "ImageData" && type != "RectilinearGrid" && type != "StructuredGrid" && type != "UnstructuredGrid")
+        Fail(OffsetOf(root), "VTKFile type " + Quote(type) +
+                                 " is not supported (ImageData, RectilinearGrid, StructuredGrid and UnstructuredGrid "
+                                 "are read; collections by path)");
     ReadEncoding(root, split.appended);
 
     const pugi::xml_node grid = root.child(type.c_str());
@@ -102,12 +106,23 @@ ReadResult XmlParser::Parse() {
     if (!piece) Fail(OffsetOf(grid), type + " has no Piece");
     if (piece.next_sibling("Piece"))
         Fail(OffsetOf(piece.next_sibling("Piece")), "more than one Piece in a file is not supported");
-    ExtentOf(grid, "WholeExtent");
-    const Extent extent = ExtentOf(piece, "Extent");
-
     ReadResult result;
     Dataset& dataset = result.dataset;
-    dataset.geometry = type == "ImageData" ? ReadImage(grid, extent) : ReadRectilinear(piece, extent);
+    const ArrayReader read = [&](const pugi::xml_node& array, std::size_t count) {
+        return Values<double>(array, DescribeDataArray(array), count);
+    };
+    if (type == "UnstructuredGrid") {
+        dataset.geometry = ReadUnstructuredPiece(piece, read);
+    } else {
+        ExtentOf(grid, "WholeExtent");
+        const Extent extent = ExtentOf(piece, "Extent");
+        if (type == "ImageData")
+            dataset.geometry = ReadImage(grid, extent);
+        else if (type == "RectilinearGrid")
+            dataset.geometry = ReadRectilinear(piece, extent);
+        else
+            dataset.geometry = ReadStructured(piece, extent, read);
+    }
     for (const pugi::xml_node& data : piece.children()) {
         if (std::string_view(data.name()) == "PointData")
             ReadArrays(data, Location::Points, dataset.geometry, dataset);
@@ -159,7 +174,8 @@ Geometry XmlParser::ReadImage(const pugi::xml_node& grid, const Extent& extent) 
         const std::vector<double> direction = NumbersOf(grid, "Direction", 9);
         for (std::size_t i = 0; i < 9; ++i)
             if (direction[i] != (i % 4 == 0 ? 1.0 : 0.0))
-                Fail(OffsetOf(grid), "ImageData Direction: rotated or flipped grids are not supported (the identity only)");
+                Fail(OffsetOf(grid),
+                     "ImageData Direction: rotated or flipped grids are not supported (the identity only)");
     }
     const std::vector<double> origin =
         grid.attribute("Origin") ? NumbersOf(grid, "Origin", 3) : std::vector<double>{0.0, 0.0, 0.0};
@@ -186,6 +202,13 @@ Geometry XmlParser::ReadRectilinear(const pugi::xml_node& piece, const Extent& e
         if (!problem.empty()) Fail(OffsetOf(array), std::string(kAxes[axis]) + " coordinates: " + problem);
     }
     return grid;
+}
+
+Geometry XmlParser::ReadStructured(const pugi::xml_node& piece, const Extent& extent, const ArrayReader& read) const {
+    const std::array<std::size_t, 3> size = extent.Points();
+    const std::optional<std::size_t> count = Product(size[0] * size[1], size[2]);
+    if (!count || *count > kMaxPoints) Fail(OffsetOf(piece), "more than " + std::to_string(kMaxPoints) + " points");
+    return StructuredGrid{size, ReadPoints(piece, *count, read)};
 }
 
 void XmlParser::ReadArrays(const pugi::xml_node& data, Location location, const Geometry& geometry,

@@ -1,7 +1,8 @@
 #pragma once
 
-// VTK XML files of regular grids: ImageData (.vti) and RectilinearGrid
-// (.vtr), one piece, point and cell data in ASCII, inline base64 or
+// VTK XML files of one piece: ImageData (.vti), RectilinearGrid (.vtr),
+// StructuredGrid (.vts) and UnstructuredGrid (.vtu), with point and cell
+// data, all in ASCII, inline base64 or
 // appended raw or base64 form, uncompressed or zlib or LZ4 compressed,
 // UInt32 or UInt64 headers, either byte order.
 

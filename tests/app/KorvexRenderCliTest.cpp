@@ -28,8 +28,8 @@ TEST_F(KorvexRenderCliTest, BadInputGetsOneMessageAndWritesNothing) {
         {kGoodGrid, {"grid.vtk", "--draw", "voxels"},
          "korvex-render: grid.vtk: voxels need at least 2 samples along every axis; the grid has 2x2x1\n"},
         {WithLine(kGoodGrid, "STRUCTURED_POINTS", "POLYDATA"), {"grid.vtk"},
-         "korvex-render: grid.vtk:4: DATASET 'POLYDATA' is not supported (STRUCTURED_POINTS and "
-         "RECTILINEAR_GRID are read)\n"},
+         "korvex-render: grid.vtk:4: DATASET 'POLYDATA' is not supported (STRUCTURED_POINTS, RECTILINEAR_GRID, "
+         "STRUCTURED_GRID and UNSTRUCTURED_GRID are read)\n"},
         {kGoodGrid, {"grid.vtk", "--scalars", "t"}, "korvex-render: grid.vtk: no array 't'; the file has 's'\n"},
         {kGoodGrid, {"grid.vtk", "--deform", "3"},
          "korvex-render: grid.vtk: --deform needs an array of 3 components; the file has 's'\n"},

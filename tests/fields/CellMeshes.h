@@ -2,7 +2,8 @@
 
 // Meshes the tests build themselves, and linear fields over them.
 
-#include <CellGrids.h>
+#include <LinearCells.h>
+#include <StructuredCells.h>
 #include <Vec3.h>
 
 #include <cmath>
@@ -13,7 +14,7 @@ namespace Korvex::Fields::test {
 
 // n[0] x n[1] x n[2] hexahedra filling the box [low, high].
 inline UnstructuredGrid HexBox(std::array<std::size_t, 3> n, const Vec3& low, const Vec3& high) {
-    StructuredGrid grid{{n[0] + 1, n[1] + 1, n[2] + 1}, {}};
+    Io::StructuredGrid grid{{n[0] + 1, n[1] + 1, n[2] + 1}, {}};
     for (std::size_t k = 0; k <= n[2]; ++k)
         for (std::size_t j = 0; j <= n[1]; ++j)
             for (std::size_t i = 0; i <= n[0]; ++i) {
@@ -25,7 +26,7 @@ inline UnstructuredGrid HexBox(std::array<std::size_t, 3> n, const Vec3& low, co
                                                     static_cast<double>(n[a]);
                 grid.points.push_back(p);
             }
-    return CellsOfStructuredGrid(std::move(grid));
+    return Io::CellsOfStructuredGrid(std::move(grid));
 }
 
 // Each cell cut into pieces of the type, given by their corners among the cell's.

@@ -77,7 +77,7 @@ TEST(CellResamplingTest, LinearFieldIsExactAtEverySampleACellReaches) {
                     const std::size_t s = r.owners.grid.Index(i, j, k);
                     if (r.owners.cells[s] == kNoCell) continue;
                     ++reached;
-                    const Vec3 expected = LinearField(r.owners.grid.Position(i, j, k));
+                    const Vec3 expected = LinearField(r.owners.grid.Point(i, j, k));
                     for (std::size_t component = 0; component < 3; ++component)
                         ASSERT_NEAR(r.values[3 * s + component], expected[component], 1e-5)
                             << "sample " << i << "," << j << "," << k;
@@ -91,14 +91,14 @@ TEST(CellResamplingTest, CellValuesAreConstantOverTheirCell) {
     const std::vector<float> values{3.0f, 7.0f};
     const Resampled r = Resample(grid, {values, 1, true}, 125);
     for (std::size_t i = 0; i < r.owners.grid.dimensions[0]; ++i) {
-        const double x = r.owners.grid.Position(i, 0, 0)[0];
+        const double x = r.owners.grid.Point(i, 0, 0)[0];
         // On the face between them, the lower-numbered cell.
         EXPECT_EQ(r.values[r.owners.grid.Index(i, 1, 1)], x <= 1.0 ? 3.0f : 7.0f) << x;
     }
 }
 
 TEST(CellResamplingTest, UnreachedSamplesTakeTheNearestReachedValueAlongGridLines) {
-    const SampleGrid grid{{5, 3, 1}, {0, 0, 0}, {1, 1, 1}};
+    const GridLayout grid{{5, 3, 1}, {0, 0, 0}, {1, 1, 1}};
     std::vector<float> values(15, 0.0f);
     std::vector<std::uint8_t> known(15, 0);
     values[1] = 5.0f, values[3] = 9.0f, known[1] = known[3] = 1;  // row y = 0
@@ -127,12 +127,12 @@ TEST(CellResamplingTest, GridSpendsTheBudgetOnAlikeSpacingFromFaceToFace) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const SampleGrid grid = GridOverBox(c.box, c.budget);
+        const GridLayout grid = GridOverBox(c.box, c.budget);
         EXPECT_EQ(grid.dimensions, c.dimensions);
         for (std::size_t a = 0; a < 3; ++a) {
             EXPECT_EQ(grid.origin[a], c.box.min[a]);
             if (grid.dimensions[a] > 1) {
-                EXPECT_NEAR(grid.Position(grid.dimensions[0] - 1, grid.dimensions[1] - 1, grid.dimensions[2] - 1)[a],
+                EXPECT_NEAR(grid.Point(grid.dimensions[0] - 1, grid.dimensions[1] - 1, grid.dimensions[2] - 1)[a],
                             c.box.max[a], 1e-12);
             }
         }

@@ -19,6 +19,12 @@ using test::Summary;
 using test::VtkHeader;
 using test::WithLine;
 
+const std::string kCellsHead =
+    "# vtk DataFile Version 5.1\ncells\nASCII\nDATASET UNSTRUCTURED_GRID\nPOINTS 5 float\n0 0 0 1 0 0 0 1 0 0 0 1 1 1 "
+    "1\n";
+const std::string kCellsTail = "CELL_DATA 2\nSCALARS m float\nLOOKUP_TABLE default\n7 8\n";
+const std::string kCellsSummary = "cells 0,0,0 1,0,0 0,1,0 0,0,1 1,1,1 | 10: 0,1,2,3 5: 1,2,4; cell 'm' 1: 7 8";
+
 struct GoodFile {
     const char* what;
     std::string bytes;
@@ -72,6 +78,24 @@ INSTANTIATE_TEST_SUITE_P(
                  "0.5\nCYCLE 1 1 int\n3\nDIMENSIONS 3 2 1\nX_COORDINATES 3 float\n0 1 4\nY_COORDINATES 2 double\n-1 1\n"
                  "Z_COORDINATES 1 int\n5\nCELL_DATA 2\nSCALARS m int\nLOOKUP_TABLE default\n10 20\n",
                  "rectilinear x 0,1,4 y -1,1 z 5; cell 'm' 1: 10 20"},
+        // A tetrahedron and a triangle, cells listed with their node counts.
+        GoodFile{"unstructured cells", kCellsHead + "CELLS 2 9\n4 0 1 2 3\n3 1 2 4\nCELL_TYPES 2\n10\n5\n" + kCellsTail,
+                 kCellsSummary},
+        GoodFile{"unstructured cells of format 5",
+                 kCellsHead + "CELLS 3 7\nOFFSETS vtktypeint64\n0 4 7\nCONNECTIVITY vtktypeint64\n0 1 2 3 1 2 4\n"
+                              "CELL_TYPES 2\n10\n5\n" + kCellsTail,
+                 kCellsSummary},
+        GoodFile{"unstructured binary",
+                 "# vtk DataFile Version 5.1\ncells\nBINARY\nDATASET UNSTRUCTURED_GRID\nPOINTS 5 float\n" +
+                     BigEndianValues<float>({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 1, 1}) + "\nCELLS 2 9\n" +
+                     BigEndianValues<std::int32_t>({4, 0, 1, 2, 3, 3, 1, 2, 4}) + "\nCELL_TYPES 2\n" +
+                     BigEndianValues<std::int32_t>({10, 5}) + "\nCELL_DATA 2\nSCALARS m float\nLOOKUP_TABLE default\n" +
+                     BigEndianValues<float>({7, 8}),
+                 "cells 0,0,0 1,0,0 0,1,0 0,0,1 1,1,1 | 10: 0,1,2,3 5: 1,2,4; cell 'm' 1: 7 8"},
+        GoodFile{"curvilinear grid",
+                 "# vtk DataFile Version 3.0\nc\nASCII\nDATASET STRUCTURED_GRID\nDIMENSIONS 2 1 1\nPOINTS 2 float\n"
+                 "0 0 0 2 1 0\nPOINT_DATA 2\nSCALARS f float\nLOOKUP_TABLE default\n5 6\n",
+                 "structured 2x1x1 0,0,0 2,1,0; point 'f' 1: 5 6"},
         // The flat axis of a 2D grid may have no spacing.
         GoodFile{"flat grid with zero spacing",
                  WithLine(VtkHeader("ASCII"), "SPACING 1 1 1", "SPACINGS 0.5 0.5 0") +
@@ -156,12 +180,20 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenFile{"empty", "", "grid.vtk:1: not a legacy VTK file: the first line must be '# vtk DataFile Version x.y'"},
         BrokenFile{"bad format", WithLine(VtkHeader("ASCII"), "ASCII", "TEXT"),
                    "grid.vtk:3: expected ASCII or BINARY, found 'TEXT'"},
-        BrokenFile{"other dataset", WithLine(VtkHeader("ASCII"), "STRUCTURED_POINTS", "UNSTRUCTURED_GRID"),
-                   "grid.vtk:4: DATASET 'UNSTRUCTURED_GRID' is not supported (STRUCTURED_POINTS and RECTILINEAR_GRID "
-                   "are read)"},
+        BrokenFile{"other dataset", WithLine(VtkHeader("ASCII"), "STRUCTURED_POINTS", "POLYDATA"),
+                   "grid.vtk:4: DATASET 'POLYDATA' is not supported (STRUCTURED_POINTS, RECTILINEAR_GRID, "
+                   "STRUCTURED_GRID and UNSTRUCTURED_GRID are read)"},
         BrokenFile{"field data alone", "# vtk DataFile Version 2.0\nf\nASCII\nFIELD f 1\na 1 1 float\n1\n",
-                   "grid.vtk:4: FIELD data without a DATASET is not supported (STRUCTURED_POINTS and RECTILINEAR_GRID "
-                   "are read)"},
+                   "grid.vtk:4: FIELD data without a DATASET is not supported (STRUCTURED_POINTS, RECTILINEAR_GRID, "
+                   "STRUCTURED_GRID and UNSTRUCTURED_GRID are read)"},
+        BrokenFile{"cell naming a missing point", kCellsHead + "CELLS 1 5\n4 0 1 2 9\nCELL_TYPES 1\n10\n",
+                   "grid.vtk:7: CELLS: node 3 names point 9 of 5"},
+        BrokenFile{"cell past the list", kCellsHead + "CELLS 1 3\n4 0 1\n",
+                   "grid.vtk:7: CELLS: cell 0 runs past the 3 values"},
+        BrokenFile{"types of other cells", kCellsHead + "CELLS 1 4\n3 0 1 2\nCELL_TYPES 2\n5 5\n",
+                   "grid.vtk:9: CELL_TYPES 2 does not match CELLS 1"},
+        BrokenFile{"offsets not from 0", kCellsHead + "CELLS 2 3\nOFFSETS int\n1 3\nCONNECTIVITY int\n0 1 2\n",
+                   "grid.vtk:7: CELLS 2 3: OFFSETS must run from 0 to 3"},
         BrokenFile{"misspelled keyword", WithLine(VtkHeader("ASCII"), "DIMENSIONS", "DIMENSION") + kScalars4,
                    "grid.vtk:5: expected DIMENSIONS, ORIGIN, SPACING, POINT_DATA or CELL_DATA, found 'DIMENSION'"},
         BrokenFile{"no dimensions", WithLine(VtkHeader("ASCII"), "DIMENSIONS 2 2 1\n", "") + kScalars4,

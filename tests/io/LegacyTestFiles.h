@@ -43,6 +43,11 @@ inline void AppendBigEndian(std::string& bytes, double value) {
     for (int shift = 56; shift >= 0; shift -= 8) bytes += static_cast<char>((bits >> shift) & 0xFF);
 }
 
+inline void AppendBigEndian(std::string& bytes, std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((bits >> shift) & 0xFF);
+}
+
 template <class T>
 std::string BigEndianValues(const std::vector<T>& values) {
     std::string bytes;

@@ -31,11 +31,33 @@ std::string RectilinearFile(const XmlFlavour& flavour) {
 }
 const std::string kRectilinear = "rectilinear x 0,1,4 y -1,1 z 5; cell 'm' 1: 7 200";
 
+std::string CurvilinearFile(const XmlFlavour& flavour) {
+    return XmlFileWriter(flavour).Write("StructuredGrid", "0 1 3 3 0 0", "",
+                                        {{"Points", "p", "Float32", 3, {0, 0, 0, 2, 1, 0}},
+                                         {"PointData", "f", "Float64", 1, {5, 6}}});
+}
+const std::string kCurvilinear = "structured 2x1x1 0,0,0 2,1,0; point 'f' 1: 5 6";
+
+// A tetrahedron and a triangle; offsets are where cells end.
+std::string CellsFile(const XmlFlavour& flavour) {
+    return XmlFileWriter(flavour).Write(
+        "UnstructuredGrid", "", "",
+        {{"Points", "p", "Float64", 3, {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 1, 1}},
+         {"Cells", "connectivity", "Int64", 1, {0, 1, 2, 3, 1, 2, 4}},
+         {"Cells", "offsets", "Int64", 1, {4, 7}},
+         {"Cells", "types", "UInt8", 1, {10, 5}},
+         {"CellData", "m", "Int16", 1, {7, 8}}},
+        " NumberOfPoints=\"5\" NumberOfCells=\"2\"");
+}
+const std::string kCells = "cells 0,0,0 1,0,0 0,1,0 0,0,1 1,1,1 | 10: 0,1,2,3 5: 1,2,4; cell 'm' 1: 7 8";
+
 class XmlReaderTest : public ::testing::TestWithParam<XmlFlavour> {};
 
 TEST_P(XmlReaderTest, EveryFlavourGivesTheSameGridsAndArrays) {
     for (const auto& [file, summary] : {std::pair{ImageFile(GetParam()), kImage},
-                                        std::pair{RectilinearFile(GetParam()), kRectilinear}}) {
+                                        std::pair{RectilinearFile(GetParam()), kRectilinear},
+                                        std::pair{CurvilinearFile(GetParam()), kCurvilinear},
+                                        std::pair{CellsFile(GetParam()), kCells}}) {
         const ReadResult result = ParseXmlVtk(file, "grid.vti");
         ASSERT_TRUE(result.Ok()) << result.error;
         EXPECT_EQ(Summary(result.dataset), summary);
@@ -103,9 +125,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BrokenFile{"not well formed", kAscii.substr(0, 120),
                    "grid.vti:3: not well-formed XML: Error parsing start element tag"},
-        BrokenFile{"other kind", Edited(kAscii, "VTKFile type=\"ImageData\"", "VTKFile type=\"UnstructuredGrid\""),
-                   "grid.vti:2: VTKFile type 'UnstructuredGrid' is not supported (ImageData and RectilinearGrid are "
-                   "read)"},
+        BrokenFile{"other kind", Edited(kAscii, "VTKFile type=\"ImageData\"", "VTKFile type=\"PolyData\""),
+                   "grid.vti:2: VTKFile type 'PolyData' is not supported (ImageData, RectilinearGrid, StructuredGrid "
+                   "and UnstructuredGrid are read; collections by path)"},
+        BrokenFile{"cell naming a missing point",
+                   Edited(CellsFile({"", "ascii"}), "2.000000 4.000000<", "2.000000 5.000000<"),
+                   "grid.vti:9: DataArray 'connectivity': value 7 is not a whole number below 5"},
         BrokenFile{"lzma", Edited(kZLibBinary, kZLib, "vtkLZMADataCompressor"),
                    "grid.vti:2: compressor 'vtkLZMADataCompressor' is not supported (zlib and LZ4 are read)"},
         BrokenFile{"two pieces", Edited(kAscii, "</ImageData>", "<Piece Extent=\"0 0 0 0 0 0\"/></ImageData>"),
@@ -126,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "grid.vti:9: DataArray 'm': offset 520 is beyond the 61 bytes of appended data"},
         BrokenFile{"wrong byte count", Edited(kRaw, "_0", "_1"),
                    "grid.vti:6: DataArray 'v': holds 49 bytes, not the 48 expected"},
-        BrokenFile{"decreasing coordinates", Edited(RectilinearFile({"", "ascii"}), " 1.000000 4.000000", " 4.000000 1.000000"),
+        BrokenFile{"decreasing coordinates",
+                   Edited(RectilinearFile({"", "ascii"}), " 1.000000 4.000000", " 4.000000 1.000000"),
                    "grid.vti:9: x coordinates: coordinates must increase: coordinate 3 (1) is not above coordinate 2 "
                    "(4)"}),
     [](const ::testing::TestParamInfo<BrokenFile>& param) {

@@ -21,9 +21,9 @@ struct XmlFlavour {
     bool bigEndian = false;
 };
 
-// A DataArray: values written as type (Float32, Float64, Int16 or UInt8).
+// A DataArray: values written as type (Float32, Float64, Int16, Int64 or UInt8).
 struct XmlArray {
-    std::string element;  // PointData, CellData or Coordinates
+    std::string element;  // PointData, CellData, Coordinates, Points or Cells
     std::string name;
     std::string type;
     int components = 1;
@@ -34,15 +34,16 @@ class XmlFileWriter {
 public:
     explicit XmlFileWriter(XmlFlavour flavour) : flavour_(flavour) {}
 
-    // type: ImageData or RectilinearGrid; gridAttributes: Origin, Spacing...
+    // type: ImageData, RectilinearGrid, StructuredGrid or UnstructuredGrid;
+    // gridAttributes: Origin, Spacing...; pieceAttributes: NumberOfPoints...
     std::string Write(const std::string& type, const std::string& extent, const std::string& gridAttributes,
-                      const std::vector<XmlArray>& arrays) {
+                      const std::vector<XmlArray>& arrays, const std::string& pieceAttributes = "") {
         std::string xml = "<?xml version=\"1.0\"?>\n<VTKFile type=\"" + type + "\" version=\"1.0\" byte_order=\"" +
                           (flavour_.bigEndian ? "BigEndian" : "LittleEndian") + "\" header_type=\"" +
                           (flavour_.header64 ? "UInt64" : "UInt32") + "\"" +
                           (*flavour_.compressor ? std::string(" compressor=\"") + flavour_.compressor + "\"" : "") +
                           ">\n<" + type + " WholeExtent=\"" + extent + "\" " + gridAttributes + ">\n<Piece Extent=\"" +
-                          extent + "\">\n";
+                          extent + "\"" + pieceAttributes + ">\n";
         std::string open;
         for (const XmlArray& array : arrays) {
             if (array.element != open) {
@@ -91,6 +92,7 @@ private:
             if (array.type == "Float64") Append(bytes, std::bit_cast<std::uint64_t>(value), 8);
             if (array.type == "Int16") Append(bytes, static_cast<std::uint16_t>(static_cast<std::int16_t>(value)), 2);
             if (array.type == "UInt8") Append(bytes, static_cast<std::uint8_t>(value), 1);
+            if (array.type == "Int64") Append(bytes, static_cast<std::uint64_t>(static_cast<std::int64_t>(value)), 8);
         }
         return bytes;
     }

@@ -1,20 +1,13 @@
-#include "SampleGrid.h"
+#include "GridOverBox.h"
+
+#include "UniformField.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace Korvex::Fields {
 
-Rendering::boundingbox<float, 3> SampleGrid::TextureBox() const {
-    Rendering::boundingbox<float, 3> box;
-    for (std::size_t a = 0; a < 3; ++a) {
-        box.min[a] = static_cast<float>(origin[a] - 0.5 * spacing[a]);
-        box.max[a] = static_cast<float>(origin[a] + (static_cast<double>(dimensions[a]) - 0.5) * spacing[a]);
-    }
-    return box;
-}
-
-SampleGrid GridOverBox(const Rendering::boundingbox<double, 3>& box, std::size_t budget) {
+GridLayout GridOverBox(const Rendering::boundingbox<double, 3>& box, std::size_t budget) {
     Vec3 extent{};
     for (std::size_t a = 0; a < 3; ++a) extent[a] = std::max(box.max[a] - box.min[a], 0.0);
     const double largest = std::max({extent[0], extent[1], extent[2]});
@@ -27,7 +20,7 @@ SampleGrid GridOverBox(const Rendering::boundingbox<double, 3>& box, std::size_t
             volume *= e;
             ++spanned;
         }
-    SampleGrid grid;
+    GridLayout grid;
     for (std::size_t a = 0; a < 3; ++a) grid.origin[a] = box.IsEmpty() ? 0.0 : box.min[a];
     if (spanned == 0) return grid;
 

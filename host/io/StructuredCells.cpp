@@ -1,8 +1,13 @@
-#include "CellGrids.h"
+#include "StructuredCells.h"
 
-#include "CellShapes.h"
+namespace Korvex::Io {
 
-namespace Korvex::Fields {
+namespace {
+
+constexpr std::uint8_t kQuad = 9;
+constexpr std::uint8_t kHexahedron = 12;
+
+}  // namespace
 
 UnstructuredGrid CellsOfStructuredGrid(StructuredGrid grid) {
     UnstructuredGrid cells;
@@ -21,7 +26,7 @@ UnstructuredGrid CellsOfStructuredGrid(StructuredGrid grid) {
     const std::size_t du = stride[axes[0]], dv = stride[axes[1]], dw = spanned == 3 ? stride[axes[2]] : 0;
     const std::size_t count = cellCount[0] * cellCount[1] * cellCount[2];
     const std::size_t corners = spanned == 3 ? 8 : 4;
-    cells.types.assign(count, spanned == 3 ? kVtkHexahedron : kVtkQuad);
+    cells.types.assign(count, spanned == 3 ? kHexahedron : kQuad);
     cells.offsets.reserve(count + 1);
     cells.connectivity.reserve(count * corners);
     for (std::size_t k = 0; k < cellCount[2]; ++k)
@@ -38,4 +43,4 @@ UnstructuredGrid CellsOfStructuredGrid(StructuredGrid grid) {
     return cells;
 }
 
-}  // namespace Korvex::Fields
+}  // namespace Korvex::Io

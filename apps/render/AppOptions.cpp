@@ -40,6 +40,17 @@ std::string ReadName(std::string_view option, std::string_view text) {
     return std::string(text);
 }
 
+StepSlice ReadStepSlice(std::string_view option, std::string_view text) {
+    const std::vector<std::string_view> parts = Split(text, ':');
+    if (parts.size() != 2 && parts.size() != 3)
+        FailOption(std::string(option) + ": expected A:B or A:B:S such as 0:100:10, found " + Quote(text));
+    StepSlice slice{ReadWholeNumberIn(option, parts[0], 0, kMaxStep), ReadWholeNumberIn(option, parts[1], 0, kMaxStep),
+                    parts.size() == 3 ? ReadWholeNumberIn(option, parts[2], 1, kMaxStep) : 1};
+    if (slice.end <= slice.first)
+        FailOption(std::string(option) + ": " + Quote(text) + " selects no step (B must be above A)");
+    return slice;
+}
+
 using Reader = std::function<void(std::string_view option, std::string_view value, RenderOptions&)>;
 
 // One option: its names, the word for its value (none for a flag), the topic
@@ -81,6 +92,28 @@ const std::vector<OptionSpec>& Specs() {
          [](auto option, auto value, RenderOptions& o) {
              o.maxSamples = ReadWholeNumberIn(option, value, kMinSampleBudget, kMaxSampleBudget);
          }},
+        {"--resolution", "N", "What to read",
+         "samples of the regular grid a finite-element mesh's\n"
+         "fields are resampled onto (default 16777216, 256^3;\n"
+         "1000 to 8589934592, at most --max-samples)\n"
+         "                                    e.g. --resolution 2000000",
+         [](auto option, auto value, RenderOptions& o) {
+             o.resolution = ReadWholeNumberIn(option, value, kMinSampleBudget, kMaxSampleBudget);
+         }},
+        {"--step", "N", "What to read",
+         "of a time series (a .pvd, or several FILEs, in the\n"
+         "order of the numbers in their names), only step N,\n"
+         "from 0 (default: every step)        e.g. --step 12",
+         [](auto option, auto value, RenderOptions& o) {
+             const std::size_t step = ReadWholeNumberIn(option, value, 0, kMaxStep);
+             o.steps = StepSlice{step, step + 1, 1};
+         }},
+        {"--steps", "A:B[:S]", "What to read",
+         "steps A, A+S, ... below B (S 1 by default); images are\n"
+         "numbered by step and coloured over the range of all\n"
+         "steps, so that jobs rendering slices of one series\n"
+         "match                               e.g. --steps 0:100:10",
+         [](auto option, auto value, RenderOptions& o) { o.steps = ReadStepSlice(option, value); }},
         {"--draw", "LIST", "What to draw",
          "any of surface, edges, voxels, comma-separated\n"
          "(default surface)                   e.g. --draw surface,edges\n"
@@ -137,11 +170,14 @@ const std::vector<OptionSpec>& Specs() {
                  FailOption(std::string(option) + ": expected on or off, found " + Quote(value));
              o.capping = value == "on";
          }},
-        {"--deform", "FACTOR", "Cutting and deforming",
-         "move each point by FACTOR times its --vectors value\n"
-         "(default: not moved)                e.g. --deform 20",
+        {"--deform", "FACTOR|auto", "Cutting and deforming",
+         "move each point by FACTOR times its --vectors value;\n"
+         "auto moves the largest a tenth of the box's diagonal\n"
+         "and prints the factor (default: not moved)\n"
+         "                                    e.g. --deform auto",
          [](auto option, auto value, RenderOptions& o) {
-             o.deformation = static_cast<float>(ReadNumberIn(option, value, -1e6, 1e6));
+             o.deformAuto = value == "auto";
+             if (!o.deformAuto) o.deformation = static_cast<float>(ReadNumberIn(option, value, -1e6, 1e6));
          }},
         {"--size", "WxH", "Camera and image",
          "image size in pixels, 1 to 8192 each (default 800x600)\n"
@@ -193,7 +229,7 @@ std::string LongName(const OptionSpec& spec) {
 
 // Settings that only mean something together with others.
 void CheckCombinations(const RenderOptions& options, const std::set<std::string>& given) {
-    if (options.inputPath.empty())
+    if (options.inputPaths.empty())
         for (const OptionSpec& spec : Specs())
             if (given.count(LongName(spec)) != 0 && !spec.demoToo)
                 FailOption(LongName(spec) + " needs a data file; the demo takes only --output and --size");
@@ -205,13 +241,15 @@ void CheckCombinations(const RenderOptions& options, const std::set<std::string>
     needs("--wireframe", options.drawVoxels, "voxels");
     needs("--capping", options.drawSurface, "the surface");
     needs("--colormap", options.drawSurface || options.drawVoxels, "the surface and voxels");
-    if (given.count("--vectors") != 0 && !options.deformation)
+    if (given.count("--vectors") != 0 && !options.deformation && !options.deformAuto)
         FailOption("--vectors is the displacement of --deform: add --deform FACTOR");
+    if (options.turntableFrames > 0 && options.steps && options.steps->end - options.steps->first > 1)
+        FailOption("--turntable turns the camera about one time step: pick it with --step");
     if (options.probe && ((*options.probe)[0] >= options.width || (*options.probe)[1] >= options.height))
         FailOption("--probe: pixel " + std::to_string((*options.probe)[0]) + "," +
                    std::to_string((*options.probe)[1]) + " is outside the " + std::to_string(options.width) + "x" +
                    std::to_string(options.height) + " image");
-    if (!options.inputPath.empty() && !options.outputPath.empty() &&
+    if (!options.inputPaths.empty() && !options.outputPath.empty() &&
         std::filesystem::path(options.outputPath).extension() != ".png")
         FailOption("--output: " + Quote(options.outputPath) + " must end in .png");
 }
@@ -222,14 +260,14 @@ void RejectLeftOver(const std::vector<std::string>& leftOver) {
     const std::string& first = leftOver.front();
     if (first.size() >= 2 && first[0] == '-')
         FailOption("unknown option " + Quote(first.substr(0, first.find('='))) + " (see --help)");
-    FailOption("unexpected argument " + Quote(first) + ": one data file at most");
+    FailOption("unexpected argument " + Quote(first));
 }
 
 void Parse(std::span<const std::string_view> args, RenderOptions& options) {
     CLI::App app;
     app.set_help_flag();
     app.allow_extras();
-    app.add_option("file", options.inputPath);
+    app.add_option("files", options.inputPaths);
     std::set<std::string> given;
     for (const OptionSpec& spec : Specs()) {
         const auto read = [&options, &given, &spec](const std::string& value) {
@@ -272,9 +310,14 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
     return parsed;
 }
 
-std::string DefaultOutputPath(const std::string& inputPath) {
-    if (inputPath.empty()) return "out";
-    return (std::filesystem::path("out") / std::filesystem::path(inputPath).stem()).string() + ".png";
+std::string DefaultOutputPath(const std::vector<std::string>& inputPaths) {
+    if (inputPaths.empty()) return "out";
+    std::string name = std::filesystem::path(inputPaths.front()).stem().string();
+    if (inputPaths.size() > 1) {
+        const std::size_t kept = name.find_last_not_of("0123456789_-.");
+        if (kept != std::string::npos) name.erase(kept + 1);
+    }
+    return (std::filesystem::path("out") / name).string() + ".png";
 }
 
 std::string FramePath(const std::string& outputPath, std::uint32_t frame, std::uint32_t frameCount) {
@@ -288,18 +331,22 @@ std::string FramePath(const std::string& outputPath, std::uint32_t frame, std::u
 }
 
 std::string HelpText() {
-    std::string text = R"(Usage: korvex-render [OPTIONS] [FILE]
+    std::string text = R"(Usage: korvex-render [OPTIONS] [FILE...]
 
-Renders a regular grid of simulation results to PNG images on the GPU,
+Renders simulation results to PNG images on the GPU,
 headless (Mesa's llvmpipe stands in where there is no GPU).
 
 With no FILE it renders the built-in demo, a heated and loaded steel block,
 into the directory given by --output (default out) and prints what each image
 shows. Only --output and --size apply to the demo.
 
-FILE is a VTK file of a regular grid: legacy .vtk (STRUCTURED_POINTS or
-RECTILINEAR_GRID, ASCII or BINARY) or XML .vti (ImageData) or .vtr
-(RectilinearGrid), with arrays of values at points or at cells.
+FILE is a VTK file: legacy .vtk (STRUCTURED_POINTS, RECTILINEAR_GRID,
+STRUCTURED_GRID or UNSTRUCTURED_GRID, ASCII or BINARY) or XML .vti, .vtr,
+.vts, .vtu, or a parallel .pvtu or .pvts with its pieces, with arrays of
+values at points or at cells. Finite-element and curvilinear meshes are drawn
+with their own outer surface, their fields resampled onto a regular grid (see
+--resolution). A .pvd collection, or several FILEs, is a time series: one
+image per step, numbered, all coloured over one range.
 )";
     constexpr std::size_t kNameColumn = 25;
     std::string topic;
@@ -313,7 +360,8 @@ RECTILINEAR_GRID, ASCII or BINARY) or XML .vti (ImageData) or .vtr
         std::string entry = "  " + names + (*spec.value ? std::string(" ") + spec.value : std::string());
         entry += entry.size() < kNameColumn - 1 ? std::string(kNameColumn - entry.size(), ' ')
                                                 : "\n" + std::string(kNameColumn, ' ');
-        for (char c : std::string(spec.help)) entry += c == '\n' ? "\n" + std::string(kNameColumn, ' ') : std::string(1, c);
+        for (char c : std::string(spec.help))
+            entry += c == '\n' ? "\n" + std::string(kNameColumn, ' ') : std::string(1, c);
         text += entry + "\n";
     }
     return text + R"(  -h, --help             this text
@@ -325,6 +373,8 @@ Examples:
   korvex-render beam.vtk --vectors u --deform 20 --clip 1,0,0,-0.5
   korvex-render ct.vtk --draw voxels --voxel-range 80,100 --wireframe --colormap jet
   korvex-render beam.vtk --turntable 36 -o spin/beam.png
+  korvex-render part.vtu --deform auto --clip 0,0,-1,0 --draw surface,edges
+  korvex-render run.pvd --steps 0:50 -o frames/run.png     frames/run-000.png ...
 
 Exit status: 0 when every image was written (or --list printed), 1 for bad
 arguments or input or a picture with nothing in it, 2 when rendering or

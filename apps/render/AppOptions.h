@@ -17,15 +17,26 @@ namespace Korvex::App {
 
 enum class ColorMapName { Viridis, Jet };
 
+// Time steps A, A + S, ... below B, counted from 0.
+struct StepSlice {
+    std::size_t first = 0;
+    std::size_t end = SIZE_MAX;
+    std::size_t stride = 1;
+};
+
 struct RenderOptions {
-    std::string inputPath;   // empty: the built-in demo
-    std::string outputPath;  // empty: DefaultOutputPath(inputPath)
+    // Empty: the built-in demo. One file, or a .pvd collection, or several
+    // files: a numbered series, a step each.
+    std::vector<std::string> inputPaths;
+    std::string outputPath;  // empty: DefaultOutputPath(inputPaths.front())
+    std::optional<StepSlice> steps;  // empty: every step
 
     bool list = false;                   // describe the file instead of drawing it
     std::string scalars;                 // empty: the first array
     Fields::ComponentChoice component;   // empty: the value, or the magnitude of several components
     std::string vectors;                 // empty: the first array of 3 components, with --deform
     std::size_t maxSamples = Fields::kDefaultMaxSamples;
+    std::size_t resolution = Fields::kDefaultMeshSamples;  // the lattice a grid of cells is resampled onto
 
     bool drawSurface = true;
     bool drawEdges = false;
@@ -34,7 +45,8 @@ struct RenderOptions {
     std::optional<std::array<float, 2>> range;       // default: the data's
     std::optional<std::array<float, 2>> voxelRange;  // default: the upper half of the range
     std::vector<std::array<float, 4>> clipPlanes;    // unit normals, at most 8
-    std::optional<float> deformation;                // empty: not deformed
+    std::optional<float> deformation;                // empty: not deformed (unless deformAuto)
+    bool deformAuto = false;                         // the factor AutoDeformationFactor chooses
     bool capping = true;
     bool wireframe = false;
     float alpha = 1.0f;
@@ -59,6 +71,7 @@ inline constexpr std::uint32_t kMaxImageSize = 8192;
 inline constexpr std::uint32_t kMaxTurntableFrames = 3600;
 inline constexpr std::size_t kMaxClipPlaneOptions = 8;
 inline constexpr std::size_t kMinSampleBudget = 1000;
+inline constexpr std::size_t kMaxStep = 99999999;
 inline constexpr std::size_t kMaxSampleBudget = std::size_t{1} << 33;
 
 // args: the arguments after the program name.
@@ -67,8 +80,10 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args);
 // The usage text, by topic, every option with an example.
 std::string HelpText();
 
-// "out" for the demo (a directory), "out/<name>.png" for a data file.
-std::string DefaultOutputPath(const std::string& inputPath);
+// "out" for the demo (a directory), "out/<name>.png" for a data file, the
+// step number left out of a numbered series' name: "out/beam.png" for
+// beam_0001.vtu ...
+std::string DefaultOutputPath(const std::vector<std::string>& inputPaths);
 
 // The file of one turntable frame: "out/grid.png", frame 7 of 36 gives
 // "out/grid-007.png".

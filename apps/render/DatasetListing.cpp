@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iomanip>
+#include <map>
 #include <sstream>
 
 namespace Korvex::App {
@@ -34,17 +35,35 @@ std::string Range(const Io::DataArray& array) {
     return text.str();
 }
 
+// "image data, 3x2x1 points (2x1x1 cells)" or "unstructured grid, 8 points,
+// 2 cells (1 of VTK type 10, 1 of type 12)".
+std::string Grid(const Io::Geometry& geometry) {
+    const auto* cells = std::get_if<Io::UnstructuredGrid>(&geometry);
+    if (cells == nullptr) {
+        const char* kind = std::holds_alternative<Io::ImageGrid>(geometry)         ? "image data"
+                           : std::holds_alternative<Io::RectilinearGrid>(geometry) ? "rectilinear grid"
+                                                                                   : "curvilinear grid";
+        return std::string(kind) + ", " + Size(Io::PointDimensions(geometry)) + " points (" +
+               Size(Io::CellDimensions(geometry)) + " cells)";
+    }
+    std::map<int, std::size_t> types;
+    for (std::uint8_t type : cells->types) ++types[type];
+    std::string text = "unstructured grid, " + std::to_string(cells->points.size()) + " points, " +
+                       std::to_string(cells->types.size()) + " cells";
+    for (const auto& [type, count] : types)
+        text += (type == types.begin()->first ? " (" : ", ") + std::to_string(count) + " of " +
+                (type == types.begin()->first ? "VTK type " : "type ") + std::to_string(type);
+    return types.empty() ? text : text + ")";
+}
+
 }  // namespace
 
 std::string ListDataset(const Io::Dataset& dataset, const std::string& path) {
     std::ostringstream text;
     text << std::setprecision(6);
-    const bool image = std::holds_alternative<Io::ImageGrid>(dataset.geometry);
     const auto bounds = Io::Bounds(dataset.geometry);
-    text << path << ": " << (image ? "image data" : "rectilinear grid") << ", "
-         << Size(Io::PointDimensions(dataset.geometry)) << " points (" << Size(Io::CellDimensions(dataset.geometry))
-         << " cells), box (" << bounds[0][0] << ", " << bounds[1][0] << ", " << bounds[2][0] << ") to ("
-         << bounds[0][1] << ", " << bounds[1][1] << ", " << bounds[2][1] << ")\n";
+    text << path << ": " << Grid(dataset.geometry) << ", box (" << bounds[0][0] << ", " << bounds[1][0] << ", "
+         << bounds[2][0] << ") to (" << bounds[0][1] << ", " << bounds[1][1] << ", " << bounds[2][1] << ")\n";
     std::size_t width = 0;
     for (const Io::DataArray& array : dataset.arrays) width = std::max(width, array.name.size() + 2);
     for (const Io::DataArray& array : dataset.arrays)

@@ -9,8 +9,9 @@
 #include "OrbitCamera.h"
 #include "PngFile.h"
 #include "ScenePlan.h"
+#include "SeriesSettings.h"
 
-#include <DatasetFile.h>
+#include <Series.h>
 
 #include <unistd.h>
 
@@ -60,6 +61,13 @@ int RenderImage(ImageRenderer& renderer, GpuScene& scene, const CameraMatrices& 
     return WritePngFile(path, renderer.Width(), renderer.Height(), image, error) ? 0 : kRenderFailed;
 }
 
+// "frame 3/36: out/grid-002.png", rewritten in place on a terminal.
+void Progress(const char* what, std::size_t index, std::size_t count, const std::string& path) {
+    const bool inPlace = isatty(STDERR_FILENO) != 0;
+    std::cerr << (inPlace ? "\r" : "") << what << " " << index + 1 << "/" << count << ": " << path
+              << (inPlace && index + 1 < count ? "\033[K" : "\n") << std::flush;
+}
+
 std::string Count(std::size_t count, const std::string& noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
@@ -84,59 +92,124 @@ std::string Describe(const ScenePlan& plan, const Fields::UniformField& field, c
     return text;
 }
 
-int RunFile(const RenderOptions& options) {
-    const Io::ReadResult read = Io::ReadDatasetFile(options.inputPath);
-    if (!read.Ok()) return Complain(read.error, kBadInput);
-    for (const std::string& warning : read.warnings) Warn(warning);
-    if (options.list) {
-        std::cout << ListDataset(read.dataset, options.inputPath);
-        return 0;
-    }
-    const Fields::FieldResult made = FieldFromOptions(read.dataset, options);
-    if (!made.error.empty()) return Complain(options.inputPath + ": " + made.error, kBadInput);
+// What RenderDataset drew, for the summary line.
+struct Drawn {
+    std::string shows;  // "'f' of beam.vtu (...): surface; cell edges"
+    ProbeReading reading;
+};
+
+// The images of one dataset: one, or a turntable's; notes about the data
+// printed unless quiet.
+int RenderDataset(std::unique_ptr<ImageRenderer>& renderer, const Io::Dataset& dataset, const std::string& name,
+                  const RenderOptions& options, const std::string& output, bool quiet, Drawn& drawn) {
+    const Fields::FieldResult made = FieldFromOptions(dataset, options);
+    if (!made.error.empty()) return Complain(name + ": " + made.error, kBadInput);
     const Fields::UniformField& field = made.field;
     const PlanResult planned = PlanFromOptions(field, options);
-    if (!planned.error.empty()) return Complain(options.inputPath + ": " + planned.error, kBadInput);
-    for (const std::string& note : made.notes) std::cout << options.inputPath << ": " << note << "\n";
+    if (!planned.error.empty()) return Complain(name + ": " + planned.error, kBadInput);
+    if (!quiet)
+        for (const std::string& note : made.notes) std::cout << name << ": " << note << "\n";
     const ScenePlan& plan = planned.plan;
 
     std::string error;
-    const std::unique_ptr<ImageRenderer> renderer = ImageRenderer::Create(options.width, options.height, &error);
+    if (!renderer) renderer = ImageRenderer::Create(options.width, options.height, &error);
     if (!renderer) return Complain(error, kRenderFailed);
     const std::unique_ptr<GpuScene> scene = GpuScene::Create(renderer->Gpu(), plan, field, &error);
-    if (!scene) return Complain(options.inputPath + ": " + error, kRenderFailed);
+    if (!scene) return Complain(name + ": " + error, kRenderFailed);
 
-    const std::string output = options.outputPath.empty() ? DefaultOutputPath(options.inputPath) : options.outputPath;
     const std::array<std::uint32_t, 2> pixel =
         options.probe.value_or(std::array<std::uint32_t, 2>{options.width / 2, options.height / 2});
     const std::uint32_t frames = std::max<std::uint32_t>(1, options.turntableFrames);
-    const bool progressInPlace = isatty(STDERR_FILENO) != 0;
-    ProbeReading reading;
     for (std::uint32_t frame = 0; frame < frames; ++frame) {
         const double azimuth = options.azimuth + 360.0 * frame / frames;
         const CameraMatrices camera =
             OrbitCamera(plan.sceneBox, azimuth, options.elevation, options.zoom, renderer->Aspect());
         const std::string path = options.turntableFrames > 0 ? FramePath(output, frame, frames) : output;
-        if (const int status = RenderImage(*renderer, *scene, camera, pixel, false, path, &reading, &error))
-            return Complain(status == kBadInput ? options.inputPath + ": " + error : error, status);
-        if (options.turntableFrames > 0)
-            std::cerr << (progressInPlace ? "\r" : "") << "frame " << frame + 1 << "/" << frames << ": " << path
-                      << (progressInPlace && frame + 1 < frames ? "" : "\n") << std::flush;
+        if (const int status = RenderImage(*renderer, *scene, camera, pixel, false, path, &drawn.reading, &error))
+            return Complain(status == kBadInput ? name + ": " + error : error, status);
+        if (options.turntableFrames > 0) Progress("frame", frame, frames, path);
     }
 
     const auto& size = field.Samples().dimensions;
-    std::string shows = field.scalarsLabel + " of " + options.inputPath + " (" + std::to_string(size[0]) + "x" +
-                        std::to_string(size[1]) + "x" + std::to_string(size[2]) +
-                        (field.location == Io::Location::Cells ? " cells" : "") + ", colours " +
-                        Number(plan.valueRange[0]) + " to " + Number(plan.valueRange[1]) + "): ";
+    drawn.shows = field.scalarsLabel + " of " + name + " (" + std::to_string(size[0]) + "x" + std::to_string(size[1]) +
+                  "x" + std::to_string(size[2]) + (field.location == Io::Location::Cells ? " cells" : "") +
+                  ", colours " + Number(plan.valueRange[0]) + " to " + Number(plan.valueRange[1]) + "): ";
     for (std::size_t i = 0; i < plan.layers.size(); ++i)
-        shows += (i > 0 ? "; " : "") + Describe(plan, field, plan.layers[i]);
-    if (options.turntableFrames > 0)
+        drawn.shows += (i > 0 ? "; " : "") + Describe(plan, field, plan.layers[i]);
+    return 0;
+}
+
+// The steps of a series the options select; one file is a series of one.
+int RunFile(const RenderOptions& options) {
+    const Io::Series series = Io::OpenSeries(options.inputPaths);
+    if (!series.error.empty()) return Complain(series.error, kBadInput);
+    const std::size_t count = series.steps.size();
+    const std::vector<std::size_t> steps = SelectedSteps(count, options.steps);
+    if (steps.empty())
+        return Complain(options.inputPaths.front() + ": --step or --steps selects none of its " +
+                            std::to_string(count) + " time steps",
+                        kBadInput);
+    const auto nameOf = [&](std::size_t step) { return series.steps[step].files.front(); };
+    const bool isSeries = count > 1;
+    // Every step, not only those drawn here, so that slices rendered apart match.
+    const bool scan = isSeries && !options.list && (!options.range || options.deformAuto);
+    const auto read = [&](std::size_t step, Io::ReadResult& result, bool warn) {
+        result = Io::ReadStep(series.steps[step]);
+        if (!result.Ok()) return Complain(result.error, kBadInput);
+        if (warn)
+            for (const std::string& warning : result.warnings) Warn(warning);
+        return 0;
+    };
+    SeriesSettings settings(options);
+    Io::ReadResult step;
+    if (scan)
+        for (std::size_t i = 0; i < count; ++i) {
+            Progress("reading step", i, count, nameOf(i));
+            if (const int status = read(i, step, true)) return status;
+            if (const std::string error = settings.Add(step.dataset); !error.empty())
+                return Complain(nameOf(i) + ": " + error, kBadInput);
+        }
+
+    const std::string output =
+        options.outputPath.empty() ? DefaultOutputPath(options.inputPaths) : options.outputPath;
+    std::unique_ptr<ImageRenderer> renderer;
+    Drawn drawn;
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        if (const int status = read(steps[k], step, !scan)) return status;
+        if (options.list) {
+            std::cout << ListDataset(step.dataset, nameOf(steps[k]));
+            if (isSeries) std::cout << "  one of " << count << " time steps\n";
+            return 0;
+        }
+        if (!isSeries)
+            if (const std::string error = settings.Add(step.dataset); !error.empty())
+                return Complain(nameOf(steps[k]) + ": " + error, kBadInput);
+        if (k == 0 && settings.AutoDeformation())
+            std::cout << options.inputPaths.front() << ": --deform auto: factor " << Number(*settings.AutoDeformation())
+                      << " (the largest displacement moves a tenth of the box's diagonal)\n";
+        const std::string path = isSeries ? FramePath(output, static_cast<std::uint32_t>(steps[k]),
+                                                      static_cast<std::uint32_t>(count))
+                                          : output;
+        if (const int status =
+                RenderDataset(renderer, step.dataset, nameOf(steps[k]), settings.StepOptions(), path, k > 0, drawn))
+            return status;
+        if (isSeries) Progress("step", k, steps.size(), path);
+    }
+
+    const std::uint32_t frames = options.turntableFrames;
+    const std::array<std::uint32_t, 2> pixel =
+        options.probe.value_or(std::array<std::uint32_t, 2>{options.width / 2, options.height / 2});
+    if (isSeries)
+        std::cout << FramePath(output, static_cast<std::uint32_t>(steps.front()), static_cast<std::uint32_t>(count))
+                  << " to "
+                  << FramePath(output, static_cast<std::uint32_t>(steps.back()), static_cast<std::uint32_t>(count))
+                  << ": " << steps.size() << " of " << count << " time steps; the last, " << drawn.shows << "\n";
+    else if (frames > 0)
         std::cout << FramePath(output, 0, frames) << " to " << FramePath(output, frames - 1, frames) << ": " << frames
-                  << " turntable frames of " << shows << "\n";
+                  << " turntable frames of " << drawn.shows << "\n";
     else
-        std::cout << output << ": " << shows << "\n"
-                  << "value at pixel " << pixel[0] << "," << pixel[1] << ": " << Reading(reading) << "\n";
+        std::cout << output << ": " << drawn.shows << "\n"
+                  << "value at pixel " << pixel[0] << "," << pixel[1] << ": " << Reading(drawn.reading) << "\n";
     return 0;
 }
 
@@ -148,7 +221,7 @@ int RunDemo(const RenderOptions& options) {
     const std::unique_ptr<ImageRenderer> renderer = ImageRenderer::Create(options.width, options.height, &error);
     if (!renderer) return Complain(error, kRenderFailed);
 
-    const std::filesystem::path directory(options.outputPath.empty() ? DefaultOutputPath("") : options.outputPath);
+    const std::filesystem::path directory(options.outputPath.empty() ? DefaultOutputPath({}) : options.outputPath);
     std::cout << "Demo: a steel block 2 m x 0.6 m x 0.6 m clamped at x = 0, heated from a spot on its top face and "
                  "bent down by a load at its free end (temperature "
               << Number(images.front().plan.valueRange[0]) << " to " << Number(images.front().plan.valueRange[1])
@@ -186,7 +259,7 @@ int main(int argc, char** argv) {
     }
     if (!parsed.error.empty()) return Complain(parsed.error, kBadInput);
     try {
-        return parsed.options.inputPath.empty() ? RunDemo(parsed.options) : RunFile(parsed.options);
+        return parsed.options.inputPaths.empty() ? RunDemo(parsed.options) : RunFile(parsed.options);
     } catch (const std::exception& failure) {
         return Complain(failure.what(), kRenderFailed);
     }

@@ -65,17 +65,20 @@ std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field) {
     for (const Layer& layer : plan.layers)
         if (layer.deformation != 0.0f && field.vectors.empty()) return "deformation needs a displacement (--vectors)";
     if (Draws(plan, LayerKind::Surface)) {
-        plan.surfaceTriangles = Fields::BoundarySurface(plan.layout);
+        plan.surfaceTriangles = field.mesh ? field.mesh->surface : Fields::BoundarySurface(plan.layout);
         if (plan.surfaceTriangles.empty())
             return "the grid is " + Dimensions(field) + ": a surface needs 2 points along two axes at least";
     }
     if (Draws(plan, LayerKind::Edges)) {
-        plan.edgeLines = Fields::BoundaryCellEdges(field.cellWalls);
+        plan.edgeLines = field.mesh ? field.mesh->edges : Fields::BoundaryCellEdges(field.cellWalls);
         if (plan.edgeLines.empty()) return "the grid is " + Dimensions(field) + ": it has no cell edges";
     }
     if (Draws(plan, LayerKind::Voxels)) {
-        Fields::VoxelSelection selection =
-            Fields::SelectVoxels(plan.layout, field.scalars, field.location, plan.voxelRange[0], plan.voxelRange[1]);
+        // Of a mesh's lattice, the cells inside the mesh only.
+        const std::span<const std::uint8_t> inside =
+            field.mesh ? std::span<const std::uint8_t>(field.mesh->inside) : std::span<const std::uint8_t>();
+        Fields::VoxelSelection selection = Fields::SelectVoxels(plan.layout, field.scalars, field.location,
+                                                                plan.voxelRange[0], plan.voxelRange[1], inside);
         if (!selection.error.empty()) return selection.error;
         if (selection.voxels.empty())
             return "no cell lies in the voxel range " + Format(plan.voxelRange[0]) + " to " +
@@ -86,17 +89,21 @@ std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field) {
     return {};
 }
 
+Fields::FieldRequest RequestFromOptions(const Io::Dataset& dataset, const RenderOptions& options) {
+    Fields::FieldRequest request{options.scalars, options.component, options.vectors, options.maxSamples,
+                                 options.resolution};
+    if ((options.deformation || options.deformAuto) && request.vectors.empty())
+        if (const Io::DataArray* vectors = Fields::FirstVectors(dataset)) request.vectors = vectors->name;
+    return request;
+}
+
 Fields::FieldResult FieldFromOptions(const Io::Dataset& dataset, const RenderOptions& options) {
-    Fields::FieldRequest request{options.scalars, options.component, options.vectors, options.maxSamples};
-    if (options.deformation && request.vectors.empty()) {
-        const Io::DataArray* vectors = Fields::FirstVectors(dataset);
-        if (vectors == nullptr) {
-            Fields::FieldResult result;
-            result.error = "--deform needs an array of 3 components; the file has " +
-                           (dataset.arrays.empty() ? std::string("no arrays") : Fields::ArrayNames(dataset));
-            return result;
-        }
-        request.vectors = vectors->name;
+    const Fields::FieldRequest request = RequestFromOptions(dataset, options);
+    if ((options.deformation || options.deformAuto) && request.vectors.empty()) {
+        Fields::FieldResult result;
+        result.error = "--deform needs an array of 3 components; the file has " +
+                       (dataset.arrays.empty() ? std::string("no arrays") : Fields::ArrayNames(dataset));
+        return result;
     }
     return Fields::MakeUniformField(dataset, request);
 }
@@ -105,7 +112,7 @@ PlanResult PlanFromOptions(const Fields::UniformField& field, const RenderOption
     PlanResult result;
     ScenePlan& plan = result.plan;
     plan.colorMap = options.colorMap;
-    plan.valueRange = options.range.value_or(ValueRangeOf(field.scalars));
+    plan.valueRange = options.range.value_or(ValueRangeOf(field.mesh ? field.mesh->values : field.scalars));
     plan.voxelRange = options.voxelRange.value_or(
         std::array<float, 2>{0.5f * (plan.valueRange[0] + plan.valueRange[1]), plan.valueRange[1]});
 

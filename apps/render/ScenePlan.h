@@ -64,7 +64,8 @@ std::array<float, 2> ValueRangeOf(std::span<const float> values);
 std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field);
 
 // The field the command line asks for: its array, component, displacement
-// and sample budget; --deform without --vectors takes FirstVectors.
+// and sample budgets; --deform without --vectors takes FirstVectors.
+Fields::FieldRequest RequestFromOptions(const Io::Dataset& dataset, const RenderOptions& options);
 Fields::FieldResult FieldFromOptions(const Io::Dataset& dataset, const RenderOptions& options);
 
 // The picture the command line asks for.

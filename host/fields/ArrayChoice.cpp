@@ -34,6 +34,31 @@ const Io::DataArray* FirstVectors(const Io::Dataset& dataset) {
     return nullptr;
 }
 
+ChosenArrays ChooseArrays(const Io::Dataset& dataset, const std::string& scalars, ComponentChoice component,
+                          const std::string& vectors) {
+    ChosenArrays chosen;
+    const auto fail = [&](std::string message) {
+        chosen.error = std::move(message);
+        return chosen;
+    };
+    if (dataset.arrays.empty()) return fail("the file holds no arrays to draw");
+    chosen.scalars = scalars.empty() ? FirstArray(dataset) : FindArray(dataset, scalars);
+    if (chosen.scalars == nullptr) return fail("no array '" + scalars + "'; the file has " + ArrayNames(dataset));
+    if (std::string problem = CheckComponent(*chosen.scalars, component); !problem.empty()) return fail(problem);
+    if (!vectors.empty()) {
+        chosen.vectors = FindArray(dataset, vectors);
+        if (chosen.vectors == nullptr) return fail("no array '" + vectors + "'; the file has " + ArrayNames(dataset));
+        if (chosen.vectors->components != 3)
+            return fail("'" + chosen.vectors->name + "' has " + std::to_string(chosen.vectors->components) +
+                        " components; a displacement needs 3");
+    }
+    for (const Io::DataArray* array : {chosen.scalars, chosen.vectors})
+        if (array != nullptr && array->Tuples() != Io::TupleCount(dataset.geometry, array->location))
+            return fail("'" + array->name + "' has " + std::to_string(array->Tuples()) + " values, not one per " +
+                        (array->location == Io::Location::Points ? "point" : "cell"));
+    return chosen;
+}
+
 std::string ArrayNames(const Io::Dataset& dataset) {
     std::string names;
     for (std::size_t i = 0; i < dataset.arrays.size(); ++i) {
@@ -60,7 +85,8 @@ std::vector<float> ComponentValues(const Io::DataArray& array, ComponentChoice c
     }
     for (std::size_t i = 0; i < tuples; ++i) {
         double sum = 0.0;
-        for (std::size_t c = 0; c < width; ++c) sum += double(array.values[i * width + c]) * array.values[i * width + c];
+        for (std::size_t c = 0; c < width; ++c)
+            sum += double(array.values[i * width + c]) * array.values[i * width + c];
         values[i] = Io::ToFloat(std::sqrt(sum));
     }
     return values;

@@ -28,6 +28,18 @@ const Io::DataArray* FirstVectors(const Io::Dataset& dataset);
 // The names as a message lists them: "'a', 'b' and 'c'".
 std::string ArrayNames(const Io::Dataset& dataset);
 
+// The arrays a field is made of, checked against the dataset: each exists,
+// the component fits, the displacement has 3 components, every array holds
+// a tuple per point or cell. An empty scalars name takes FirstArray, an empty
+// vectors name no displacement.
+struct ChosenArrays {
+    const Io::DataArray* scalars = nullptr;
+    const Io::DataArray* vectors = nullptr;
+    std::string error;  // why they cannot be drawn; empty when chosen
+};
+ChosenArrays ChooseArrays(const Io::Dataset& dataset, const std::string& scalars, ComponentChoice component,
+                          const std::string& vectors);
+
 // Why the choice does not fit the array, or empty.
 std::string CheckComponent(const Io::DataArray& array, ComponentChoice component);
 // One value per tuple: the chosen component or the magnitude.

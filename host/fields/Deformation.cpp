@@ -17,4 +17,14 @@ double AutoDeformationFactor(std::span<const float> displacements, const Renderi
     return diagonal > 0.0 ? 0.1 * diagonal / largest : 1.0;
 }
 
+std::vector<std::array<float, 3>> DisplacementTriples(std::span<const float> flat) {
+    std::vector<std::array<float, 3>> triples(flat.size() / 3);
+    for (std::size_t i = 0; i < triples.size(); ++i) {
+        triples[i] = {flat[3 * i], flat[3 * i + 1], flat[3 * i + 2]};
+        for (float& value : triples[i])
+            if (!std::isfinite(value)) value = 0.0f;
+    }
+    return triples;
+}
+
 }  // namespace Korvex::Fields

@@ -2,7 +2,9 @@
 
 #include <Korvex/Rendering/boundingbox.h>
 
+#include <array>
 #include <span>
+#include <vector>
 
 namespace Korvex::Fields {
 
@@ -10,5 +12,9 @@ namespace Korvex::Fields {
 // per point) to a tenth of the box's diagonal: mode shapes and small strains
 // are otherwise invisible. 1 when nothing moves.
 double AutoDeformationFactor(std::span<const float> displacements, const Rendering::boundingbox<double, 3>& box);
+
+// Displacements three floats each, as the vector grid takes them; one that
+// is not finite moves nothing.
+std::vector<std::array<float, 3>> DisplacementTriples(std::span<const float> flat);
 
 }  // namespace Korvex::Fields

@@ -1,5 +1,7 @@
 #include "UniformField.h"
 
+#include "CellField.h"
+#include "Deformation.h"
 #include "Resampling.h"
 
 #include <algorithm>
@@ -133,17 +135,6 @@ std::size_t PutNonFiniteBeyondRange(std::vector<float>& values) {
     return count;
 }
 
-std::vector<std::array<float, 3>> Triples(const std::vector<float>& flat) {
-    std::vector<std::array<float, 3>> triples(flat.size() / 3);
-    for (std::size_t i = 0; i < triples.size(); ++i) {
-        triples[i] = {flat[3 * i], flat[3 * i + 1], flat[3 * i + 2]};
-        // A displacement that is not finite moves nothing.
-        for (float& value : triples[i])
-            if (!std::isfinite(value)) value = 0.0f;
-    }
-    return triples;
-}
-
 FieldResult Failure(std::string message) {
     FieldResult result;
     result.error = std::move(message);
@@ -154,26 +145,12 @@ FieldResult Failure(std::string message) {
 
 GridLayout UniformField::Samples() const { return location == Io::Location::Cells ? CellCentres(points) : points; }
 
-FieldResult MakeUniformField(const Io::Dataset& dataset, const FieldRequest& request) {
-    if (dataset.arrays.empty()) return Failure("the file holds no arrays to draw");
-    const Io::DataArray* scalars = request.scalars.empty() ? FirstArray(dataset) : FindArray(dataset, request.scalars);
-    if (scalars == nullptr)
-        return Failure("no array '" + request.scalars + "'; the file has " + ArrayNames(dataset));
-    const std::string component = CheckComponent(*scalars, request.component);
-    if (!component.empty()) return Failure(component);
-    const Io::DataArray* vectors = nullptr;
-    if (!request.vectors.empty()) {
-        vectors = FindArray(dataset, request.vectors);
-        if (vectors == nullptr)
-            return Failure("no array '" + request.vectors + "'; the file has " + ArrayNames(dataset));
-        if (vectors->components != 3)
-            return Failure("'" + vectors->name + "' has " + std::to_string(vectors->components) +
-                           " components; a displacement needs 3");
-    }
-    for (const Io::DataArray* array : {scalars, vectors})
-        if (array != nullptr && array->Tuples() != Io::TupleCount(dataset.geometry, array->location))
-            return Failure("'" + array->name + "' has " + std::to_string(array->Tuples()) + " values, not one per " +
-                           (array->location == Io::Location::Points ? "point" : "cell"));
+namespace {
+
+// A structured grid's field on a lattice over its box.
+FieldResult MakeLatticeField(const Io::Dataset& dataset, const ChosenArrays& chosen, const FieldRequest& request) {
+    const Io::DataArray* scalars = chosen.scalars;
+    const Io::DataArray* vectors = chosen.vectors;
 
     FieldResult result;
     UniformField& field = result.field;
@@ -200,13 +177,26 @@ FieldResult MakeUniformField(const Io::Dataset& dataset, const FieldRequest& req
         const std::array<AxisWeights, 3> weights = WeightsOnto(points, field.Samples(), atCells);
         field.scalars = Resample(field.scalars, 1, source, weights);
         if (!displacement.empty()) displacement = Resample(displacement, 3, source, weights);
-        result.notes.push_back("resampled " + Dimensions(atCells ? Io::CellDimensions(dataset.geometry) : pointDimensions) +
+        result.notes.push_back("resampled " +
+                               Dimensions(atCells ? Io::CellDimensions(dataset.geometry) : pointDimensions) +
                                (atCells ? " cells" : " points") + " onto a uniform " +
                                Dimensions(field.Samples().dimensions) + " (" + lattice.why + ")");
     }
-    field.vectors = Triples(displacement);
-    if (const std::size_t count = PutNonFiniteBeyondRange(field.scalars))
-        result.notes.push_back(field.scalarsLabel + ": " + std::to_string(count) +
+    field.vectors = DisplacementTriples(displacement);
+    return result;
+}
+
+}  // namespace
+
+FieldResult MakeUniformField(const Io::Dataset& dataset, const FieldRequest& request) {
+    const ChosenArrays chosen = ChooseArrays(dataset, request.scalars, request.component, request.vectors);
+    if (!chosen.error.empty()) return Failure(chosen.error);
+    const bool cells = std::holds_alternative<Io::StructuredGrid>(dataset.geometry) ||
+                       std::holds_alternative<Io::UnstructuredGrid>(dataset.geometry);
+    FieldResult result = cells ? MakeCellField(dataset, chosen, request) : MakeLatticeField(dataset, chosen, request);
+    if (!result.error.empty()) return result;
+    if (const std::size_t count = PutNonFiniteBeyondRange(result.field.scalars))
+        result.notes.push_back(result.field.scalarsLabel + ": " + std::to_string(count) +
                                " values are not finite numbers; they take the colours beyond the range");
     return result;
 }
@@ -219,7 +209,7 @@ UniformField AtPoints(const UniformField& field) {
     if (!field.vectors.empty()) {
         std::vector<float> flat;
         for (const std::array<float, 3>& v : field.vectors) flat.insert(flat.end(), v.begin(), v.end());
-        atPoints.vectors = Triples(CellsToPoints(flat, 3, field.points.dimensions));
+        atPoints.vectors = DisplacementTriples(CellsToPoints(flat, 3, field.points.dimensions));
     }
     return atPoints;
 }

@@ -15,10 +15,17 @@ std::string Dimensions(const GridLayout& layout) {
            std::to_string(layout.dimensions[2]);
 }
 
+bool AllCornersInside(std::span<const std::uint8_t> inside, std::size_t nx, std::size_t ny, std::size_t x,
+                      std::size_t y, std::size_t z) {
+    for (std::size_t corner = 0; corner < 8; ++corner)
+        if (inside[(x + (corner & 1)) + nx * ((y + (corner >> 1 & 1)) + ny * (z + (corner >> 2)))] == 0) return false;
+    return true;
+}
+
 }  // namespace
 
 VoxelSelection SelectVoxels(const GridLayout& layout, std::span<const float> values, Io::Location location, float low,
-                            float high, std::size_t maxVoxels) {
+                            float high, std::span<const std::uint8_t> inside, std::size_t maxVoxels) {
     const std::size_t nx = layout.dimensions[0], ny = layout.dimensions[1], nz = layout.dimensions[2];
     if (nx < 2 || ny < 2 || nz < 2)
         return Failure("voxels need at least 2 samples along every axis; the grid has " + Dimensions(layout));
@@ -43,6 +50,7 @@ VoxelSelection SelectVoxels(const GridLayout& layout, std::span<const float> val
                                at(x + 1, y, z + 1) + at(x, y + 1, z + 1) + at(x + 1, y + 1, z + 1)) /
                                   8.0;
                 if (value < static_cast<double>(low) || value > static_cast<double>(high)) continue;
+                if (!inside.empty() && !AllCornersInside(inside, nx, ny, x, y, z)) continue;
                 // Counted on past the limit, so that the message can say how many.
                 if (++chosen <= maxVoxels)
                     selection.voxels.push_back(PackVoxel(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),

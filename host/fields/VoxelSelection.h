@@ -30,9 +30,11 @@ struct VoxelSelection {
 
 // The cells of the grid of points whose value lies in [low, high]: values at
 // cells give each cell its own, values at points the mean of its 8 corners.
-// Fails for a grid with fewer than 2 points along an axis, cells beyond what
-// the packing holds, or more than maxVoxels cells chosen.
+// With inside (one flag per point), only cells whose 8 corners are all
+// inside are chosen. Fails for a grid with fewer than 2 points along an
+// axis, cells beyond what the packing holds, or more than maxVoxels cells
+// chosen.
 VoxelSelection SelectVoxels(const GridLayout& points, std::span<const float> values, Io::Location location, float low,
-                            float high, std::size_t maxVoxels = kMaxVoxels);
+                            float high, std::span<const std::uint8_t> inside = {}, std::size_t maxVoxels = kMaxVoxels);
 
 }  // namespace Korvex::Fields

@@ -28,7 +28,7 @@ TEST(AppOptionsTest, EveryOptionReachesItsSetting) {
          "-1,10", "--alpha", "0.25", "--brightness", "0.75", "--clip", "0,0,2,-1", "--clip=1,0,0,0", "--capping", "off",
          "--deform", "-2.5", "--size", "320x200", "--azimuth", "45", "--elevation", "-30", "--zoom", "2", "--turntable",
          "12", "--probe", "10,20", "-o", "images/a.png"});
-    EXPECT_EQ(options.inputPath, "grid.vtk");
+    EXPECT_EQ(options.inputPaths, std::vector<std::string>{"grid.vtk"});
     EXPECT_TRUE(options.list);
     EXPECT_EQ(std::tuple(options.scalars, options.vectors, options.maxSamples), std::tuple("rho", "u", 5000u));
     EXPECT_EQ(options.component, Fields::kMagnitude);
@@ -65,8 +65,8 @@ TEST(AppOptionsTest, TheDemoTakesOutputAndSizeAndPathsFollowTheDataFile) {
     const RenderOptions options = ParseOk({"--output=pictures", "--size=64x48"});
     EXPECT_EQ(options.outputPath, "pictures");  // a directory: no .png needed
     EXPECT_EQ(options.width, 64u);
-    EXPECT_EQ(DefaultOutputPath(""), "out");
-    EXPECT_EQ(DefaultOutputPath("data/beam.vtk"), "out/beam.png");
+    EXPECT_EQ(DefaultOutputPath({}), "out");
+    EXPECT_EQ(DefaultOutputPath({"data/beam.vtk"}), "out/beam.png");
     EXPECT_EQ(FramePath("out/beam.png", 12, 3600), "out/beam-0012.png");
     // Help wins over everything else.
     EXPECT_TRUE(Parse({"--help"}).help);
@@ -94,7 +94,7 @@ TEST(AppOptionsTest, EachBadCommandLineGivesOneMessageNamingTheOption) {
         {{"g.vtk", "--output="}, "--output needs a value (see --help)"},
         {{"g.vtk", "--wireframe"}, "--wireframe applies to voxels: add it to --draw"},
         {{"g.vtk", "--size", "100x50", "--probe", "100,0"}, "--probe: pixel 100,0 is outside the 100x50 image"},
-        {{"a.vtk", "b.vtk"}, "unexpected argument 'b.vtk': one data file at most"},
+        {{"a.vtk", "--steps", "5:5"}, "--steps: '5:5' selects no step (B must be above A)"},
         {{"--clip", "1,0,0,0"}, "--clip needs a data file; the demo takes only --output and --size"},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseOptions(c.args).error, c.message);
@@ -105,7 +105,8 @@ TEST(AppOptionsTest, EachBadCommandLineGivesOneMessageNamingTheOption) {
 TEST(AppOptionsTest, HelpDocumentsEveryOptionWithAnExample) {
     const std::string help = HelpText();
     const std::vector<std::string> documented{
-        "--list",    "--scalars", "--component", "--vectors",   "--max-samples", "--draw",   "--voxel-range",
+        "--list",    "--scalars", "--component", "--vectors",   "--max-samples", "--resolution", "--step",
+        "--steps",   "--draw",   "--voxel-range",
         "--wireframe", "--colormap", "--range",   "--alpha",     "--brightness",  "--clip",   "--capping",
         "--deform",  "--size",    "--azimuth",   "--elevation", "--zoom",        "--turntable", "--probe",
         "--output"};

@@ -31,6 +31,8 @@ TEST_F(KorvexRenderCliTest, BadInputGetsOneMessageAndWritesNothing) {
          "korvex-render: grid.vtk:4: DATASET 'POLYDATA' is not supported (STRUCTURED_POINTS, RECTILINEAR_GRID, "
          "STRUCTURED_GRID and UNSTRUCTURED_GRID are read)\n"},
         {kGoodGrid, {"grid.vtk", "--scalars", "t"}, "korvex-render: grid.vtk: no array 't'; the file has 's'\n"},
+        {kGoodGrid, {"grid.vtk", "--step", "3"},
+         "korvex-render: grid.vtk: --step or --steps selects none of its 1 time steps\n"},
         {kGoodGrid, {"grid.vtk", "--deform", "3"},
          "korvex-render: grid.vtk: --deform needs an array of 3 components; the file has 's'\n"},
     };
@@ -48,7 +50,7 @@ TEST_F(KorvexRenderCliTest, BadInputGetsOneMessageAndWritesNothing) {
 TEST_F(KorvexRenderCliTest, HelpGoesToStdoutWithStatusZero) {
     const AppRun run = Run({"--help"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out.rfind("Usage: korvex-render [OPTIONS] [FILE]\n", 0), 0u);
+    EXPECT_EQ(run.out.rfind("Usage: korvex-render [OPTIONS] [FILE...]\n", 0), 0u);
     EXPECT_EQ(run.err, "");
 }
 

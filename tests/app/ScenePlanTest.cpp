@@ -37,7 +37,7 @@ UniformField SmallGrid(bool vectors) {
 
 RenderOptions FileOptions() {
     RenderOptions options;
-    options.inputPath = "grid.vtk";
+    options.inputPaths = {"grid.vtk"};
     return options;
 }
 

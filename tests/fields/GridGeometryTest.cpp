@@ -120,7 +120,7 @@ TEST(GridGeometryTest, VoxelSelectionRefusesWhatItCannotPack) {
     EXPECT_EQ(
         SelectVoxels({{1025, 2, 2}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(1025 * 4), kPoints, 0, 1).voxels.size(),
               1024u);
-    EXPECT_EQ(SelectVoxels({{3, 3, 3}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(27), kPoints, 0, 1, 7).error,
+    EXPECT_EQ(SelectVoxels({{3, 3, 3}, {0, 0, 0}, {1, 1, 1}}, std::vector<float>(27), kPoints, 0, 1, {}, 7).error,
               "8 cells lie in the voxel range, more than the 7 drawn at most: narrow the range");
     EXPECT_EQ(SelectVoxels({{3, 3, 3}, {0, 0, 0}, {1, 1, 1}}, none, kPoints, 0, 1).error,
               "voxels: 0 values for a grid of 3x3x3");

@@ -113,10 +113,11 @@ TOPICS = [
       ("ms", lambda r, rows: ms(r))]),
     ("CellMesh", "Finite-element meshes to grids",
      "About a million tetrahedra (55^3 hexahedra cut into six each, 176k points), host/fields on the CPU "
-     "(oneTBB on all cores). cells: checking the cells and merging points by position; surface: the faces used "
+     "(oneTBB on all cores). read: the .vtu file (appended raw binary, a scalar and a vector per point, 46 MB); "
+     "cells: checking the cells and merging points by position; surface: the faces used "
      "by one cell, their triangles with crease-split normals and their edges; sample_owners: the cell of each "
      "sample of a 256^3 grid (16.8M samples), samples near the surface included; resample: a scalar and a "
-     "vector point field interpolated at every sample together and the rest filled; all: the four in a row.",
+     "vector point field interpolated at every sample together and the rest filled; all: the five in a row.",
      [("Stage", lambda r, rows: parts(r)[1]),
       ("Mesh", lambda r, rows: parts(r)[2]),
       ("ms", lambda r, rows: ms(r)),

@@ -9,8 +9,6 @@
 #include <StructuredCells.h>
 
 #include <algorithm>
-#include <cmath>
-#include <span>
 
 namespace Korvex::Fields {
 
@@ -54,28 +52,9 @@ std::string SkippedCells(const std::map<std::uint8_t, std::size_t>& skipped) {
 // The library tessellates a deformed surface into pieces of about the
 // lattice's smallest cell. llvmpipe leaves out triangles (holes in the
 // picture) once consecutive patches make too many pieces: seen from about
-// 18 pieces along each patch's edges. A deformed surface's lattice is kept
-// coarse enough that its longest edge makes this many.
-constexpr double kMaxPiecesPerEdge = 14.0;
-
-GridLayout LatticeFor(const LinearCells& cells, std::span<const Rendering::VertexPN> surface, std::size_t budget,
-                      bool deformed) {
-    if (deformed) {
-        double longest = 0.0;
-        for (std::size_t v = 0; v + 2 < surface.size(); v += 3)
-            for (std::size_t k = 0; k < 3; ++k) {
-                const float* a = surface[v + k].position;
-                const float* b = surface[v + (k + 1) % 3].position;
-                longest = std::max(longest, double{std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2])});
-            }
-        const double cell = longest / kMaxPiecesPerEdge;
-        const auto& box = cells.Bounds();
-        double samples = 1.0;
-        for (std::size_t a = 0; a < 3; ++a) samples *= std::floor((box.max[a] - box.min[a]) / cell) + 1.0;
-        budget = static_cast<std::size_t>(std::min(static_cast<double>(budget), samples));
-    }
-    return GridOverBox(cells.Bounds(), budget);
-}
+// 18 pieces along each patch's edges. A deformed surface's triangles are
+// cut so that none has an edge of more than this many cells.
+constexpr double kMaxCellsPerEdge = 14.0;
 
 std::string Dimensions(const GridLayout& layout) {
     return std::to_string(layout.dimensions[0]) + "x" + std::to_string(layout.dimensions[1]) + "x" +
@@ -108,7 +87,11 @@ FieldResult MakeCellField(const Io::Dataset& dataset, const ChosenArrays& arrays
     mesh->surface = SurfaceTriangles(cells, surface);
     mesh->edges = SurfaceEdges(cells, surface);
     const std::size_t budget = std::min(request.meshSamples, request.maxSamples);
-    const GridLayout lattice = LatticeFor(cells, mesh->surface, budget, arrays.vectors != nullptr);
+    const GridLayout lattice = GridOverBox(cells.Bounds(), budget);
+    if (arrays.vectors != nullptr) {
+        const double cell = *std::min_element(lattice.spacing.begin(), lattice.spacing.end());
+        mesh->surface = SplitLongTriangles(std::move(mesh->surface), kMaxCellsPerEdge * cell);
+    }
     SampleOwners owners = FindSampleOwners(cells, surface, lattice);
 
     mesh->values = ComponentValues(*arrays.scalars, request.component);
@@ -129,14 +112,9 @@ FieldResult MakeCellField(const Io::Dataset& dataset, const ChosenArrays& arrays
     }
     mesh->inside = std::move(owners.inside);
     field.mesh = std::move(mesh);
-    result.notes.push_back(
-        "resampled " + std::to_string(cells.CellCount()) + (cells.CellCount() == 1 ? " cell" : " cells") +
-        " onto a uniform " + Dimensions(lattice) + " grid (at most " + std::to_string(budget) + " samples" +
-        (lattice.Count() * 2 < budget && arrays.vectors != nullptr
-             ? "; coarser for a deformed surface, which the GPU cuts into pieces of a cell: at "
-               "most " +
-                   std::to_string(static_cast<int>(kMaxPiecesPerEdge)) + " along its longest cell edge)"
-             : ")"));
+    result.notes.push_back("resampled " + std::to_string(cells.CellCount()) +
+                           (cells.CellCount() == 1 ? " cell" : " cells") + " onto a uniform " + Dimensions(lattice) +
+                           " grid (at most " + std::to_string(budget) + " samples)");
     return result;
 }
 

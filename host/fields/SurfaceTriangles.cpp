@@ -5,6 +5,7 @@
 #include <oneapi/tbb/blocked_range.h>
 #include <oneapi/tbb/parallel_for.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -111,6 +112,43 @@ std::vector<Rendering::VertexPN> SurfaceTriangles(const LinearCells& cells, std:
                           }
                       });
     return vertices;
+}
+
+std::vector<Rendering::VertexPN> SplitLongTriangles(std::vector<Rendering::VertexPN> triangles, double maxEdge) {
+    std::vector<Rendering::VertexPN> split;
+    for (std::size_t t = 0; t + 2 < triangles.size(); t += 3) {
+        const Rendering::VertexPN* corner = &triangles[t];
+        double longest = 0.0;
+        for (std::size_t k = 0; k < 3; ++k) {
+            const float* a = corner[k].position;
+            const float* b = corner[(k + 1) % 3].position;
+            longest = std::max(longest, double{std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2])});
+        }
+        const auto n = static_cast<std::size_t>(std::max(1.0, std::ceil(longest / maxEdge)));
+        if (n == 1) {
+            split.insert(split.end(), corner, corner + 3);
+            continue;
+        }
+        // The vertex i steps towards corner 1 and j towards corner 2.
+        const auto at = [&](std::size_t i, std::size_t j) {
+            const float u = static_cast<float>(i) / static_cast<float>(n);
+            const float v = static_cast<float>(j) / static_cast<float>(n);
+            Rendering::VertexPN vertex{};
+            for (std::size_t a = 0; a < 3; ++a) {
+                vertex.position[a] =
+                    (1.0f - u - v) * corner[0].position[a] + u * corner[1].position[a] + v * corner[2].position[a];
+                vertex.normal[a] =
+                    (1.0f - u - v) * corner[0].normal[a] + u * corner[1].normal[a] + v * corner[2].normal[a];
+            }
+            return vertex;
+        };
+        for (std::size_t j = 0; j < n; ++j)
+            for (std::size_t i = 0; i + j < n; ++i) {
+                split.insert(split.end(), {at(i, j), at(i + 1, j), at(i, j + 1)});
+                if (i + j + 1 < n) split.insert(split.end(), {at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)});
+            }
+    }
+    return split;
 }
 
 }  // namespace Korvex::Fields

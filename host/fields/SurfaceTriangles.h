@@ -21,4 +21,10 @@ std::vector<Rendering::VertexPN> SurfaceTriangles(const LinearCells& cells, std:
 
 inline constexpr double kCreaseDegrees = 40.0;
 
+// Each triangle (three vertices each) with an edge longer than maxEdge cut
+// into n^2 alike, n the fewest that bring its edges within maxEdge; wound
+// and lit as the triangle. A neighbour cut otherwise no longer shares whole
+// edges with it: for a surface drawn deformed, which is never capped.
+std::vector<Rendering::VertexPN> SplitLongTriangles(std::vector<Rendering::VertexPN> triangles, double maxEdge);
+
 }  // namespace Korvex::Fields

@@ -30,7 +30,7 @@ TEST_F(KorvexRenderSeriesGLTest, ASliceOfTheStepsSharesTheSeriesRangeAndDeformat
     WriteFile("cube_2.vtk", CubeStep(2, 0.2));
     WriteFile("cube_10.vtk", CubeStep(10, 0.5));
     const AppRun run = Run({"cube_10.vtk", "cube_2.vtk", "cube_1.vtk", "--steps", "1:3", "--deform", "auto", "--size",
-                            "32x32", "-o", "out/cube.png"});
+                            "32x32", "--resolution", "1000", "-o", "out/cube.png"});
     ASSERT_EQ(run.status, 0) << run.err;
     // Steps 1 and 2 of 0, 1, 2: cube_2 and cube_10.
     EXPECT_TRUE(std::filesystem::exists(Path("out/cube-001.png")));

@@ -157,6 +157,18 @@ TEST(SurfaceTest, NormalsBendAcrossShallowFoldsOnly) {
     }
 }
 
+TEST(SurfaceTest, LongTrianglesAreCutIntoAlikeOnesWoundTheSameWay) {
+    const std::vector<VertexPN> triangle{{{0, 0, 0}, {0, 0, 1}}, {{1, 0, 0}, {0, 0, 1}}, {{0, 1, 0}, {0, 0, 1}}};
+    // The longest edge, sqrt(2), in pieces of at most 0.4: 4 a side, 16 triangles.
+    const std::vector<VertexPN> split = SplitLongTriangles(triangle, 0.4);
+    ASSERT_EQ(split.size(), 3u * 16);
+    for (std::size_t t = 0; t < split.size(); t += 3) {
+        const Vec3 a = At(split[t].position), b = At(split[t + 1].position), c = At(split[t + 2].position);
+        EXPECT_NEAR(Cross(b - a, c - a)[2], 1.0 / 16, 1e-6) << "a sixteenth of the area, counter-clockwise";
+    }
+    EXPECT_EQ(SplitLongTriangles(triangle, 1.5).size(), 3u);
+}
+
 TEST(SurfaceTest, CellsNamingMissingPointsAreRejected) {
     const UnstructuredGrid grid = Cells(kCube, {{10, {0, 1, 2, 8}}});
     const LinearCells::Result result = LinearCells::Create(grid);

@@ -62,10 +62,6 @@ Vec3 TriangleAreaNormal(const std::vector<Point3>& points, const Triangle& t) {
     return Cross(points[t[1]] - points[t[0]], points[t[2]] - points[t[0]]);
 }
 
-std::array<float, 3> ToFloat(const Vec3& v) {
-    return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
-}
-
 }  // namespace
 
 std::vector<Rendering::VertexPN> SurfaceTriangles(const LinearCells& cells, std::span<const SurfaceFace> faces) {
@@ -103,11 +99,7 @@ std::vector<Rendering::VertexPN> SurfaceTriangles(const LinearCells& cells, std:
                                   }
                                   const double length = Length(sum);
                                   const Vec3 normal = length > 0.0 ? (1.0 / length) * sum : Vec3{0.0, 0.0, 1.0};
-                                  Rendering::VertexPN& vertex = vertices[3 * t + k];
-                                  const auto position = ToFloat(points[point]);
-                                  const auto direction = ToFloat(normal);
-                                  std::copy(position.begin(), position.end(), vertex.position);
-                                  std::copy(direction.begin(), direction.end(), vertex.normal);
+                                  vertices[3 * t + k] = ToVertex(points[point], normal);
                               }
                           }
                       });
@@ -124,7 +116,8 @@ std::vector<Rendering::VertexPN> SplitLongTriangles(std::vector<Rendering::Verte
             const float* b = corner[(k + 1) % 3].position;
             longest = std::max(longest, double{std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2])});
         }
-        const auto n = static_cast<std::size_t>(std::max(1.0, std::ceil(longest / maxEdge)));
+        const double wanted = maxEdge > 0.0 ? std::ceil(longest / maxEdge) : 1.0;
+        const auto n = static_cast<std::size_t>(std::isfinite(wanted) ? std::clamp(wanted, 1.0, kMostPiecesPerEdge) : 1.0);
         if (n == 1) {
             split.insert(split.end(), corner, corner + 3);
             continue;

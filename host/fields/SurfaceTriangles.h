@@ -20,11 +20,13 @@ namespace Korvex::Fields {
 std::vector<Rendering::VertexPN> SurfaceTriangles(const LinearCells& cells, std::span<const SurfaceFace> faces);
 
 inline constexpr double kCreaseDegrees = 40.0;
+inline constexpr double kMostPiecesPerEdge = 256.0;
 
 // Each triangle (three vertices each) with an edge longer than maxEdge cut
-// into n^2 alike, n the fewest that bring its edges within maxEdge; wound
-// and lit as the triangle. A neighbour cut otherwise no longer shares whole
-// edges with it: for a surface drawn deformed, which is never capped.
+// into n^2 alike, n the fewest that bring its edges within maxEdge (at most
+// kMostPiecesPerEdge; none when maxEdge is not above 0); wound and lit as
+// the triangle. A neighbour cut otherwise no longer shares whole edges with
+// it: for a surface drawn deformed, which is never capped, and for slices.
 std::vector<Rendering::VertexPN> SplitLongTriangles(std::vector<Rendering::VertexPN> triangles, double maxEdge);
 
 }  // namespace Korvex::Fields

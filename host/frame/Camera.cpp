@@ -1,20 +1,12 @@
 #include "Camera.h"
 
+#include "VectorMath.h"
+
 #include <cmath>
 
 namespace Korvex::Rendering {
 
 namespace {
-
-KxVector3d Subtract(const KxVector3d& a, const KxVector3d& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double Dot(const KxVector3d& a, const KxVector3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-KxVector3d Cross(const KxVector3d& a, const KxVector3d& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-KxVector3d Normalize(const KxVector3d& v) {
-    const double length = std::sqrt(Dot(v, v));
-    return length > 0.0 ? KxVector3d{v.x / length, v.y / length, v.z / length} : v;
-}
 
 KxTransformMatrix Classified(const std::array<double, 16>& rowMajor) {
     KxTransformMatrix matrix(rowMajor);

@@ -2,9 +2,12 @@
 
 #include "OptionValues.h"
 
+#include <NamedColorMaps.h>
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -28,9 +31,7 @@ void ReadDrawables(std::string_view option, std::string_view text, RenderOptions
 }
 
 void ReadSize(std::string_view option, std::string_view text, RenderOptions& options) {
-    const std::vector<std::string_view> parts = Split(text, 'x');
-    if (parts.size() != 2)
-        FailOption(std::string(option) + ": expected WIDTHxHEIGHT such as 800x600, found " + Quote(text));
+    const auto parts = SplitInTwo(option, text, 'x', "WIDTHxHEIGHT such as 800x600");
     options.width = static_cast<std::uint32_t>(ReadWholeNumberIn(option, parts[0], 1, kMaxImageSize));
     options.height = static_cast<std::uint32_t>(ReadWholeNumberIn(option, parts[1], 1, kMaxImageSize));
 }
@@ -115,8 +116,9 @@ const std::vector<OptionSpec>& Specs() {
          "match                               e.g. --steps 0:100:10",
          [](auto option, auto value, RenderOptions& o) { o.steps = ReadStepSlice(option, value); }},
         {"--draw", "LIST", "What to draw",
-         "any of surface, edges, voxels, comma-separated\n"
-         "(default surface)                   e.g. --draw surface,edges\n"
+         "any of surface, edges, voxels, comma-separated (default\n"
+         "surface, none with --slice or --contour)\n"
+         "                                    e.g. --draw surface,edges\n"
          "  surface  the grid's boundary surface coloured by the values\n"
          "  edges    the cell edges on that surface, as lines\n"
          "  voxels   the cells whose value lies in --voxel-range",
@@ -129,19 +131,71 @@ const std::vector<OptionSpec>& Specs() {
          [](auto option, auto value, RenderOptions& o) { o.voxelRange = ReadRange(option, value, false); }},
         {"--wireframe", "", "What to draw", "outline the voxels' faces           e.g. --draw voxels --wireframe",
          [](auto, auto, RenderOptions& o) { o.wireframe = true; }},
-        {"--colormap", "NAME", "Colours", "viridis or jet (default viridis)    e.g. --colormap jet",
+        {"--slice", "PLANE", "What to draw",
+         "the values on a plane through the grid: x=V, y=V, z=V\n"
+         "or A,B,C,D for A*x + B*y + C*z + D = 0; up to 8 times\n"
+         "                                    e.g. --slice z=0.5",
          [](auto option, auto value, RenderOptions& o) {
-             if (value == "viridis")
-                 o.colorMap = ColorMapName::Viridis;
-             else if (value == "jet")
-                 o.colorMap = ColorMapName::Jet;
-             else
-                 FailOption(std::string(option) + ": unknown colour map " + Quote(value) + " (viridis, jet)");
+             if (o.slices.size() == kMaxSlices)
+                 FailOption(std::string(option) + ": at most " + std::to_string(kMaxSlices) + " slices");
+             o.slices.push_back(ReadPlane(option, value));
          }},
+        {"--contour", "V,...", "What to draw",
+         "the surfaces where the values equal V (isosurfaces),\n"
+         "up to 16 values                     e.g. --contour 80,90",
+         [](auto option, auto value, RenderOptions& o) {
+             for (std::string_view part : Split(value, ',')) {
+                 if (o.contours.size() == kMaxContours)
+                     FailOption(std::string(option) + ": at most " + std::to_string(kMaxContours) + " values");
+                 o.contours.push_back(static_cast<float>(ReadNumberIn(option, part, -1e30, 1e30)));
+             }
+         }},
+        {"--colormap", "NAME", "Colours",
+         "viridis, cividis, inferno, turbo, jet, coolwarm or\n"
+         "gray; NAME_r reversed (default viridis)\n"
+         "                                    e.g. --colormap coolwarm_r",
+         [](auto option, auto value, RenderOptions& o) {
+             if (!Rendering::ColorMapTable(value)) {
+                 std::string names;
+                 for (std::string_view name : Rendering::ColorMapNames())
+                     names += (names.empty() ? "" : ", ") + std::string(name);
+                 FailOption(std::string(option) + ": unknown colour map " + Quote(value) + " (" + names + ", NAME_r)");
+             }
+             o.colorMap = value;
+         }},
+        {"--color-by", "NAME", "Colours",
+         "colour by this array instead of --scalars, which still\n"
+         "gives the contours and voxels       e.g. --color-by pressure",
+         [](auto option, auto value, RenderOptions& o) { o.colorBy = ReadName(option, value); }},
+        {"--log", "", "Colours",
+         "colours by log10 of the values, the range above 0\n"
+         "                                    e.g. --log",
+         [](auto, auto, RenderOptions& o) { o.logarithmic = true; }},
         {"--range", "MIN,MAX", "Colours",
          "values spread over the colour map, MIN below MAX\n"
          "(default: the data's range)         e.g. --range 20,80",
          [](auto option, auto value, RenderOptions& o) { o.range = ReadRange(option, value, true); }},
+        {"--out-of-range", "BELOW,ABOVE", "Colours",
+         "colours of the values below and above --range, shown\n"
+         "as ends of the colour bar (default: the colour map's\n"
+         "end colours)                        e.g. --out-of-range gray,#ff00ff",
+         [](auto option, auto value, RenderOptions& o) {
+             const auto parts = SplitInTwo(option, value, ',', "two colours such as gray,red");
+             o.outOfRangeColors = {ReadColor(option, parts[0]), ReadColor(option, parts[1])};
+         }},
+        {"--colorbar", "off|right|bottom", "Colours",
+         "where the colour bar goes (default right)\n"
+         "                                    e.g. --colorbar bottom",
+         [](auto option, auto value, RenderOptions& o) {
+             if (value == "off")
+                 o.colorBar = ColorBarSide::Off;
+             else if (value == "right")
+                 o.colorBar = ColorBarSide::Right;
+             else if (value == "bottom")
+                 o.colorBar = ColorBarSide::Bottom;
+             else
+                 FailOption(std::string(option) + ": expected off, right or bottom, found " + Quote(value));
+         }},
         {"--alpha", "A", "Colours", "opacity, 0 to 1 (default 1)         e.g. --alpha 0.6",
          [](auto option, auto value, RenderOptions& o) {
              o.alpha = static_cast<float>(ReadNumberIn(option, value, 0.0, 1.0));
@@ -183,6 +237,27 @@ const std::vector<OptionSpec>& Specs() {
          "image size in pixels, 1 to 8192 each (default 800x600)\n"
          "                                    e.g. --size 1024x768",
          ReadSize, true},
+        {"--view", "AXIS", "Camera and image",
+         "look along +x, -x, +y, -y, +z or -z, or iso (from\n"
+         "1,-1,1) (default: --azimuth and --elevation; a flat\n"
+         "grid face-on)                       e.g. --view -z",
+         [](auto option, auto value, RenderOptions& o) {
+             using Rendering::ViewPreset;
+             static const std::vector<std::pair<std::string_view, ViewPreset>> presets{
+                 {"+x", ViewPreset::PlusX}, {"-x", ViewPreset::MinusX}, {"+y", ViewPreset::PlusY},
+                 {"-y", ViewPreset::MinusY}, {"+z", ViewPreset::PlusZ}, {"-z", ViewPreset::MinusZ},
+                 {"iso", ViewPreset::Isometric}};
+             for (const auto& [name, preset] : presets)
+                 if (value == name) {
+                     o.view = preset;
+                     return;
+                 }
+             FailOption(std::string(option) + ": expected +x, -x, +y, -y, +z, -z or iso, found " + Quote(value));
+         }},
+        {"--ortho", "", "Camera and image",
+         "parallel projection: sizes do not shrink with depth\n"
+         "                                    e.g. --ortho",
+         [](auto, auto, RenderOptions& o) { o.orthographic = true; }},
         {"--azimuth", "DEG", "Camera and image",
          "camera angle about the z axis, from the x axis,\n"
          "-360 to 360 (default -60)           e.g. --azimuth 30",
@@ -192,9 +267,23 @@ const std::vector<OptionSpec>& Specs() {
          "(default 25)                        e.g. --elevation 60",
          [](auto option, auto value, RenderOptions& o) { o.elevation = ReadNumberIn(option, value, -89.0, 89.0); }},
         {"--zoom", "Z", "Camera and image",
-         "magnification, 0.01 to 100 (default 1: the grid\n"
-         "fills the view)                     e.g. --zoom 2",
+         "magnification, 0.01 to 100 (default 1: what is drawn\n"
+         "fills the picture)                  e.g. --zoom 2",
          [](auto option, auto value, RenderOptions& o) { o.zoom = ReadNumberIn(option, value, 0.01, 100.0); }},
+        {"--title", "TEXT", "Camera and image",
+         "a title above the picture           e.g. --title Temperature",
+         [](auto, auto value, RenderOptions& o) { o.title = value; }},
+        {"--background", "COLOR", "Camera and image",
+         "a colour name, #RRGGBB or transparent (default white)\n"
+         "                                    e.g. --background black",
+         [](auto option, auto value, RenderOptions& o) {
+             if (value == "transparent") {
+                 o.background[3] = 0.0f;
+                 return;
+             }
+             const std::array<std::uint8_t, 4> color = ReadColor(option, value);
+             for (std::size_t c = 0; c < 4; ++c) o.background[c] = color[c] / 255.0f;
+         }},
         {"--turntable", "N", "Camera and image",
          "N images, the camera turning 360/N degrees about the\n"
          "z axis between them, 1 to 3600; shows progress\n"
@@ -204,11 +293,10 @@ const std::vector<OptionSpec>& Specs() {
          }},
         {"--probe", "X,Y", "Camera and image",
          "pixel whose value and depth are printed, from the top\n"
-         "left (default: the centre)          e.g. --probe 10,20",
+         "left (default: the centre of what the title and colour\n"
+         "bar leave)                          e.g. --probe 10,20",
          [](auto option, auto value, RenderOptions& o) {
-             const std::vector<std::string_view> parts = Split(value, ',');
-             if (parts.size() != 2)
-                 FailOption(std::string(option) + ": expected X,Y such as 400,300, found " + Quote(value));
+             const auto parts = SplitInTwo(option, value, ',', "X,Y such as 400,300");
              o.probe = {{static_cast<std::uint32_t>(ReadWholeNumberIn(option, parts[0], 0, kMaxImageSize - 1)),
                          static_cast<std::uint32_t>(ReadWholeNumberIn(option, parts[1], 0, kMaxImageSize - 1))}};
          }},
@@ -228,7 +316,15 @@ std::string LongName(const OptionSpec& spec) {
 }
 
 // Settings that only mean something together with others.
-void CheckCombinations(const RenderOptions& options, const std::set<std::string>& given) {
+// .png in any case, as file managers write it.
+bool IsPngPath(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".png";
+}
+
+void CheckCombinations(RenderOptions& options, const std::set<std::string>& given) {
     if (options.inputPaths.empty())
         for (const OptionSpec& spec : Specs())
             if (given.count(LongName(spec)) != 0 && !spec.demoToo)
@@ -240,7 +336,18 @@ void CheckCombinations(const RenderOptions& options, const std::set<std::string>
     needs("--voxel-range", options.drawVoxels, "voxels");
     needs("--wireframe", options.drawVoxels, "voxels");
     needs("--capping", options.drawSurface, "the surface");
-    needs("--colormap", options.drawSurface || options.drawVoxels, "the surface and voxels");
+    // Slices and contours are what the picture shows unless --draw adds more.
+    if (given.count("--draw") == 0 && (!options.slices.empty() || !options.contours.empty()))
+        options.drawSurface = false;
+    const bool coloured =
+        options.drawSurface || options.drawVoxels || !options.slices.empty() || !options.contours.empty();
+    for (const char* option : {"--colormap", "--log", "--color-by", "--out-of-range"})
+        needs(option, coloured, "the surface, voxels, slices and contours");
+    if (given.count("--view") != 0 && (options.azimuth || options.elevation))
+        FailOption("--view and --azimuth or --elevation both choose the direction: give one");
+    if (options.logarithmic && options.range && !((*options.range)[0] > 0.0f))
+        FailOption("--log: the range must lie above 0, found --range " + Format((*options.range)[0]) + "," +
+                   Format((*options.range)[1]));
     if (given.count("--vectors") != 0 && !options.deformation && !options.deformAuto)
         FailOption("--vectors is the displacement of --deform: add --deform FACTOR");
     if (options.turntableFrames > 0 && options.steps && options.steps->end - options.steps->first > 1)
@@ -249,8 +356,7 @@ void CheckCombinations(const RenderOptions& options, const std::set<std::string>
         FailOption("--probe: pixel " + std::to_string((*options.probe)[0]) + "," +
                    std::to_string((*options.probe)[1]) + " is outside the " + std::to_string(options.width) + "x" +
                    std::to_string(options.height) + " image");
-    if (!options.inputPaths.empty() && !options.outputPath.empty() &&
-        std::filesystem::path(options.outputPath).extension() != ".png")
+    if (!options.inputPaths.empty() && !options.outputPath.empty() && !IsPngPath(options.outputPath))
         FailOption("--output: " + Quote(options.outputPath) + " must end in .png");
 }
 
@@ -372,6 +478,9 @@ Examples:
   korvex-render flow.vti --scalars velocity --component magnitude --draw surface,edges
   korvex-render beam.vtk --vectors u --deform 20 --clip 1,0,0,-0.5
   korvex-render ct.vtk --draw voxels --voxel-range 80,100 --wireframe --colormap jet
+  korvex-render ct.vti --slice z=40 --slice x=0.5 --colormap inferno --view iso
+  korvex-render orbital.vti --contour 0.002,0.02 --color-by phase --colorbar bottom
+  korvex-render density.vti --log --range 1e-3,10 --title "Density, t = 2 s" --ortho
   korvex-render beam.vtk --turntable 36 -o spin/beam.png
   korvex-render part.vtu --deform auto --clip 0,0,-1,0 --draw surface,edges
   korvex-render run.pvd --steps 0:50 -o frames/run.png     frames/run-000.png ...

@@ -4,6 +4,7 @@
 
 #include <ArrayChoice.h>
 #include <UniformField.h>
+#include <ViewFraming.h>
 
 #include <array>
 #include <cstdint>
@@ -15,7 +16,7 @@
 
 namespace Korvex::App {
 
-enum class ColorMapName { Viridis, Jet };
+enum class ColorBarSide { Off, Right, Bottom };
 
 // Time steps A, A + S, ... below B, counted from 0.
 struct StepSlice {
@@ -38,10 +39,14 @@ struct RenderOptions {
     std::size_t maxSamples = Fields::kDefaultMaxSamples;
     std::size_t resolution = Fields::kDefaultMeshSamples;  // the lattice a grid of cells is resampled onto
 
-    bool drawSurface = true;
+    bool drawSurface = true;  // by default, unless slices or contours are asked for
     bool drawEdges = false;
     bool drawVoxels = false;
-    ColorMapName colorMap = ColorMapName::Viridis;
+    std::vector<std::array<double, 4>> slices;  // planes A,B,C,D
+    std::vector<float> contours;                // values of the isosurfaces
+    std::string colorBy;                        // empty: the values of --scalars colour the picture
+    std::string colorMap = "viridis";           // a name ColorMapTable knows
+    bool logarithmic = false;                   // colours by log10 of the values
     std::optional<std::array<float, 2>> range;       // default: the data's
     std::optional<std::array<float, 2>> voxelRange;  // default: the upper half of the range
     std::vector<std::array<float, 4>> clipPlanes;    // unit normals, at most 8
@@ -52,11 +57,20 @@ struct RenderOptions {
     float alpha = 1.0f;
     std::optional<float> brightness;  // default: each mesh's own
 
+    // Below and above the range: shown in these colours, and as the colour
+    // bar's end caps; empty: in the colour map's end colours.
+    std::optional<std::array<std::array<std::uint8_t, 4>, 2>> outOfRangeColors;
+    ColorBarSide colorBar = ColorBarSide::Right;
+    std::string title;
+    std::array<float, 4> background{1.0f, 1.0f, 1.0f, 1.0f};  // alpha 0: transparent
+
     std::uint32_t width = 800;
     std::uint32_t height = 600;
-    double azimuth = -60.0;                             // degrees about the z axis, from the x axis
-    double elevation = 25.0;                            // degrees above the x-y plane
-    double zoom = 1.0;                                  // 1: the scene's bounding sphere fills the view
+    std::optional<Rendering::ViewPreset> view;
+    std::optional<double> azimuth;    // degrees about the z axis, from the x axis (default -60)
+    std::optional<double> elevation;  // degrees above the x-y plane (default 25)
+    bool orthographic = false;
+    double zoom = 1.0;                                  // 1: what is drawn fills the picture
     std::uint32_t turntableFrames = 0;                  // 0: one image
     std::optional<std::array<std::uint32_t, 2>> probe;  // pixel from the top left; default: the centre
 };
@@ -70,6 +84,8 @@ struct ParsedOptions {
 inline constexpr std::uint32_t kMaxImageSize = 8192;
 inline constexpr std::uint32_t kMaxTurntableFrames = 3600;
 inline constexpr std::size_t kMaxClipPlaneOptions = 8;
+inline constexpr std::size_t kMaxSlices = 8;
+inline constexpr std::size_t kMaxContours = 16;
 inline constexpr std::size_t kMinSampleBudget = 1000;
 inline constexpr std::size_t kMaxStep = 99999999;
 inline constexpr std::size_t kMaxSampleBudget = std::size_t{1} << 33;

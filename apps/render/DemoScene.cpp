@@ -55,7 +55,7 @@ Fields::UniformField MakeDemoBlock() {
     grid.points.dimensions = kSamples;
     grid.points.spacing = {kSpacing, kSpacing, kSpacing};
     grid.cellWalls = grid.points.Positions();
-    grid.scalarsLabel = "'temperature'";
+    grid.scalarsLabel = "'temperature' (C)";
     grid.vectorsName = "displacement";
     for (std::size_t k = 0; k < kSamples[2]; ++k)
         for (std::size_t j = 0; j < kSamples[1]; ++j)
@@ -70,9 +70,10 @@ Fields::UniformField MakeDemoBlock() {
 
 std::vector<DemoImage> DemoImages(const Fields::UniformField& block, std::string* error) {
     const std::array<float, 2> range = ValueRangeOf(block.scalars);
-    const auto image = [&](std::string fileName, std::string caption, std::vector<Layer> layers) {
+    const auto image = [&](std::string fileName, std::string title, std::string caption, std::vector<Layer> layers) {
         DemoImage demo;
         demo.fileName = std::move(fileName);
+        demo.title = std::move(title);
         demo.caption = std::move(caption);
         demo.plan.valueRange = range;
         demo.plan.layers = std::move(layers);
@@ -82,17 +83,17 @@ std::vector<DemoImage> DemoImages(const Fields::UniformField& block, std::string
 
     Layer cut = Surface();
     cut.clipPlanes = {UnitPlane(0, -1, 0, 0.3f), UnitPlane(-1, 0, -1, 2.3f)};
-    images.push_back(image("demo-surface.png",
+    images.push_back(image("demo-surface.png", "Heated steel block, cut twice",
                            "temperature on the block's surface, cut lengthwise through the heated spot (y = 0.3 m) "
                            "and across the free end's top edge (x + z = 2.3 m); caps show the inside",
                            {cut}));
-    images.back().azimuth = 55.0;
+    images.back().camera.azimuth = 55.0;
 
-    images.push_back(image("demo-edges.png",
+    images.push_back(image("demo-edges.png", "Bending under the load, shown 10 times",
                            "cell edges on the block's surface at rest (grey) and displaced 10 times by the load (blue)",
                            {Edges({175, 175, 175, 255}, 0.0f), Edges({25, 50, 170, 255}, kShownDeformation)}));
-    images.back().azimuth = -75.0;
-    images.back().elevation = 15.0;
+    images.back().camera.azimuth = -75.0;
+    images.back().camera.elevation = 15.0;
 
     // The hot cells in the near half, in front of the far half of the block
     // whose cap closes it at y = 0.3 m.
@@ -102,16 +103,16 @@ std::vector<DemoImage> DemoImages(const Fields::UniformField& block, std::string
     hot.clipPlanes = {UnitPlane(0, -1, 0, 0.31f)};
     Layer farHalf = Surface();
     farHalf.clipPlanes = {UnitPlane(0, 1, 0, -0.3f)};
-    images.push_back(image("demo-voxels.png",
+    images.push_back(image("demo-voxels.png", "Cells hotter than 60 C",
                            "cells hotter than 60 C as voxels with a wireframe (jet), in front of the far half of the "
                            "block, capped where it is cut at y = 0.3 m",
                            {hot, farHalf}));
-    images.back().plan.colorMap = ColorMapName::Jet;
+    images.back().plan.colorMap = "jet";
     images.back().plan.voxelRange = {kHotCells, range[1]};
 
     Layer bent = Surface();
     bent.deformation = kShownDeformation;
-    images.push_back(image("demo-probe.png",
+    images.push_back(image("demo-probe.png", "Temperature on the bent block",
                            "the surface displaced 10 times, with its cell edges; temperature at the cross",
                            {bent, Edges({20, 20, 20, 255}, kShownDeformation)}));
     images.back().probeCentre = true;

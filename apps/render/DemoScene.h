@@ -3,6 +3,7 @@
 // The built-in demo: an analytic simulation of a heated, loaded block and
 // the pictures made of it.
 
+#include "SceneCamera.h"
 #include "ScenePlan.h"
 
 #include <UniformField.h>
@@ -19,11 +20,10 @@ Fields::UniformField MakeDemoBlock();
 
 struct DemoImage {
     std::string fileName;
-    std::string caption;  // what the picture shows
+    std::string title;    // above the picture
+    std::string caption;  // what the picture shows, printed
     ScenePlan plan;       // completed
-    double azimuth = -60.0;
-    double elevation = 25.0;
-    double zoom = 1.3;
+    CameraChoice camera;
     bool probeCentre = false;  // print the value under the image centre and mark it
 };
 

@@ -2,14 +2,36 @@
 
 #include <Korvex/Rendering/Simulation/GeometryBuilder.h>
 
+#include <NamedColorMaps.h>
+
+#include <cmath>
+
 namespace Korvex::App {
 
 namespace {
 
 using namespace Korvex::Rendering;
 
-std::vector<std::uint8_t> ColorTable(ColorMapName name) {
-    return GetRgbaColorMap(name == ColorMapName::Jet ? ColorMaps::Jet : ColorMaps::Viridis);
+// Values as the meshes get them: log10 of those above 0 for logarithmic
+// colours, the rest below every range.
+std::vector<float> ColoredValues(const std::vector<float>& values, bool logarithmic) {
+    if (!logarithmic) return values;
+    std::vector<float> logs;
+    logs.reserve(values.size());
+    for (float v : values)
+        logs.push_back(v == Fields::kBeyondRange ? v : v > 0.0f ? std::log10(v) : -Fields::kBeyondRange);
+    return logs;
+}
+
+template <class Mesh>
+void SetColors(Mesh& mesh, const ScenePlan& plan) {
+    const std::vector<std::uint8_t> table = *ColorMapTable(plan.colorMap);
+    if (plan.outOfRangeColors)
+        mesh.SetColorMap((*plan.outOfRangeColors)[0], table, (*plan.outOfRangeColors)[1]);
+    else
+        mesh.SetColorMap(table);
+    const std::array<float, 2> range = MeshValueRange(plan);
+    mesh.SetValueRange(range[0], range[1]);
 }
 
 // Edges lie exactly on the surface and would fight it for depth; scaled up a
@@ -36,12 +58,13 @@ bool DrawsSurface(const ScenePlan& plan) {
 
 }  // namespace
 
-bool GpuScene::Upload(IGpu& gpu, const Fields::UniformField& field, Grids& grids, std::string* error) {
+bool GpuScene::Upload(IGpu& gpu, const Fields::UniformField& field, bool logarithmic, Grids& grids,
+                      std::string* error) {
     const Fields::GridLayout samples = field.Samples();
     const auto& size = samples.dimensions;
     grids.box = samples.TextureBox();
     grids.values = CreateScalarGrid(gpu);
-    if (!grids.values->SetValues(size[0], size[1], size[2], field.scalars)) {
+    if (!grids.values->SetValues(size[0], size[1], size[2], ColoredValues(field.scalars, logarithmic))) {
         *error = "the device took no scalar grid of " + std::to_string(size[0]) + "x" + std::to_string(size[1]) + "x" +
                  std::to_string(size[2]);
         return false;
@@ -59,13 +82,18 @@ bool GpuScene::Upload(IGpu& gpu, const Fields::UniformField& field, Grids& grids
 std::unique_ptr<GpuScene> GpuScene::Create(IGpu& gpu, const ScenePlan& plan, const Fields::UniformField& field,
                                            std::string* error) {
     std::unique_ptr<GpuScene> scene(new GpuScene());
-    if (!Upload(gpu, field, scene->grids_, error)) return nullptr;
+    if (!Upload(gpu, field, plan.logarithmic, scene->grids_, error)) return nullptr;
     if (field.location == Io::Location::Points || plan.voxels.empty())
         scene->voxelGrids_ = scene->grids_;
-    else if (!Upload(gpu, Fields::AtPoints(field), scene->voxelGrids_, error))
+    else if (!Upload(gpu, Fields::AtPoints(field), plan.logarithmic, scene->voxelGrids_, error))
         return nullptr;
     const boundingbox<float, 3> cellBox = plan.layout.CellBox();
-    if (!plan.surfaceTriangles.empty()) scene->surface_ = BuildTriangleGeometry(gpu, plan.surfaceTriangles, cellBox);
+    const auto triangles = [&](const std::vector<VertexPN>& vertices) {
+        return vertices.empty() ? nullptr : BuildTriangleGeometry(gpu, vertices, cellBox);
+    };
+    scene->surface_ = triangles(plan.surfaceTriangles);
+    scene->slices_ = triangles(plan.sliceTriangles);
+    scene->contours_ = triangles(plan.contourTriangles);
     if (!plan.edgeLines.empty()) scene->edges_ = BuildLineGeometry(gpu, plan.edgeLines, cellBox);
     for (const Layer& layer : plan.layers) scene->AddLayer(gpu, plan, layer);
     return scene;
@@ -81,14 +109,16 @@ Mesh& GpuScene::Keep(std::unique_ptr<Mesh> mesh) {
 }
 
 void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
-    const std::vector<std::uint8_t> colors = ColorTable(plan.colorMap);
     switch (layer.kind) {
-    case LayerKind::Surface: {
+    case LayerKind::Surface:
+    case LayerKind::Slices:
+    case LayerKind::Contours: {
         ITriangleGridMesh& mesh = Keep(CreateTriangleGridMesh(gpu));
-        mesh.SetGeometry(surface_);
+        mesh.SetGeometry(layer.kind == LayerKind::Surface ? surface_
+                         : layer.kind == LayerKind::Slices ? slices_
+                                                           : contours_);
         mesh.SetGrids(grids_.values, grids_.displacements, grids_.box);
-        mesh.SetColorMap(colors);
-        mesh.SetValueRange(plan.valueRange[0], plan.valueRange[1]);
+        SetColors(mesh, plan);
         mesh.SetDeformation(layer.deformation);
         mesh.SetCapping(layer.capping);
         if (layer.brightness) mesh.SetBrightness(*layer.brightness);
@@ -111,8 +141,7 @@ void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
         IVoxelGridMesh& mesh = Keep(CreateVoxelGridMesh(gpu));
         mesh.SetVoxels(plan.voxels);
         mesh.SetGrids(voxelGrids_.values, voxelGrids_.displacements, voxelGrids_.box);
-        mesh.SetColorMap(colors);
-        mesh.SetValueRange(plan.valueRange[0], plan.valueRange[1]);
+        SetColors(mesh, plan);
         mesh.SetDeformation(layer.deformation);
         if (layer.brightness) mesh.SetBrightness(*layer.brightness);
         mesh.SetWireframe(layer.wireframe);

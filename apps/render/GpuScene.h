@@ -16,6 +16,7 @@ namespace Korvex::App {
 // the device.
 class GpuScene {
 public:
+    // field: what colours the picture (--color-by, else the plan's own).
     // Null and *error when the device rejects the grids.
     static std::unique_ptr<GpuScene> Create(Rendering::IGpu& gpu, const ScenePlan& plan,
                                             const Fields::UniformField& field, std::string* error);
@@ -36,7 +37,8 @@ private:
         std::shared_ptr<Rendering::IVectorGrid> displacements;
         Rendering::boundingbox<float, 3> box;
     };
-    static bool Upload(Rendering::IGpu& gpu, const Fields::UniformField& field, Grids& grids, std::string* error);
+    static bool Upload(Rendering::IGpu& gpu, const Fields::UniformField& field, bool logarithmic, Grids& grids,
+                       std::string* error);
 
     Grids grids_;
     // Voxels span cells from corner to corner: values at cells are averaged
@@ -44,6 +46,8 @@ private:
     Grids voxelGrids_;
     std::shared_ptr<Rendering::IGeometry> surface_;
     std::shared_ptr<Rendering::IGeometry> edges_;
+    std::shared_ptr<Rendering::IGeometry> slices_;
+    std::shared_ptr<Rendering::IGeometry> contours_;
     std::vector<std::shared_ptr<void>> meshes_;  // owners, in layer order
     std::vector<Rendering::IRenderable*> renderables_;
     std::vector<Rendering::ITransformable*> transformables_;

@@ -5,36 +5,34 @@
 
 namespace Korvex::App {
 
-namespace {
-
-constexpr std::array<float, 4> kBackground{1.0f, 1.0f, 1.0f, 1.0f};
-
-}  // namespace
-
-std::unique_ptr<ImageRenderer> ImageRenderer::Create(std::uint32_t width, std::uint32_t height, std::string* error) {
+std::unique_ptr<ImageRenderer> ImageRenderer::Create(std::uint32_t width, std::uint32_t height,
+                                                     const std::array<float, 4>& background, std::string* error) {
     std::unique_ptr<ImageRenderer> renderer(new ImageRenderer());
+    for (std::size_t c = 0; c < 4; ++c)
+        renderer->background_[c] =
+            static_cast<std::uint8_t>(std::lround(std::clamp(background[c], 0.0f, 1.0f) * 255.0f));
     renderer->device_ = Rendering::GlDevice::Create(error);
     if (!renderer->device_) return nullptr;
     Rendering::FrameDesc desc;
     desc.width = width;
     desc.height = height;
-    desc.background = kBackground;
+    desc.background = background;
     renderer->frame_ = Rendering::OffscreenFrame::Create(*renderer->device_, desc, error);
     if (!renderer->frame_) return nullptr;
     return renderer;
 }
 
-bool ImageRenderer::IsBlank(const std::vector<std::uint8_t>& rgba) {
+bool ImageRenderer::IsBlank(const std::vector<std::uint8_t>& rgba) const {
     for (std::size_t i = 0; i + 3 < rgba.size(); i += 4)
-        for (std::size_t c = 0; c < 3; ++c)
-            if (rgba[i + c] != static_cast<std::uint8_t>(kBackground[c] * 255.0f)) return false;
+        for (std::size_t c = 0; c < 4; ++c)
+            if (rgba[i + c] != background_[c]) return false;
     return true;
 }
 
 // The frame holds programs and targets of the device: it goes first.
 ImageRenderer::~ImageRenderer() { frame_.reset(); }
 
-bool ImageRenderer::Render(GpuScene& scene, const CameraMatrices& camera, std::array<std::uint32_t, 2> pixel,
+bool ImageRenderer::Render(GpuScene& scene, const Rendering::ViewMatrices& camera, std::array<std::uint32_t, 2> pixel,
                            ProbeReading* reading, std::string* error) {
     scene.SetCamera(camera.view, camera.projection);
     frame_->Clear();

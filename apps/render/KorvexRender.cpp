@@ -6,11 +6,13 @@
 #include "DemoScene.h"
 #include "GpuScene.h"
 #include "ImageRenderer.h"
-#include "OrbitCamera.h"
+#include "PictureOverlay.h"
 #include "PngFile.h"
+#include "SceneCamera.h"
 #include "ScenePlan.h"
 #include "SeriesSettings.h"
 
+#include <FontLocation.h>
 #include <Series.h>
 
 #include <unistd.h>
@@ -43,22 +45,64 @@ std::string Number(float value) {
 
 std::string Reading(const ProbeReading& reading) {
     if (!reading.hit) return "nothing drawn";
-    return Number(reading.value) + " (depth " + Number(reading.depth) + ")";
+    // Logarithmic colours show values at or below 0 below the range.
+    const std::string value = reading.value > 0.0f || !reading.logarithmic ? Number(reading.value) : "0 or below";
+    return value + " (depth " + Number(reading.depth) + ")";
 }
 
-// Renders one image of the scene and writes it; mark draws a cross on the
-// probed pixel. A picture with nothing in it is bad input, not a result.
-int RenderImage(ImageRenderer& renderer, GpuScene& scene, const CameraMatrices& camera,
-                std::array<std::uint32_t, 2> pixel, bool mark, const std::string& path, ProbeReading* reading,
-                std::string* error) {
-    if (!renderer.Render(scene, camera, pixel, reading, error)) return kRenderFailed;
+// One picture of a scene: how it is looked at and where it goes.
+struct Shot {
+    Rendering::ViewDirection direction;
+    CameraChoice camera;
+    bool steadyDistance = false;  // a turntable's frame
+    Rendering::PictureRegion region;  // what the overlay leaves for the scene
+    std::array<std::uint32_t, 2> pixel{};
+    bool mark = false;  // a cross on the probed pixel
+    std::string path;
+};
+
+// The overlay for pictures of the renderer's size, when one has text at
+// all; *error when the font is missing.
+std::unique_ptr<Rendering::Overlay> MakeOverlay(const ImageRenderer& renderer, const Rendering::OverlayDesc& desc,
+                                                std::string* error) {
+    if (desc.title.empty() && !desc.colorBar) return nullptr;
+    const std::string font = Rendering::FindSansFont(error);
+    if (font.empty()) return nullptr;
+    return Rendering::Overlay::Create(font, static_cast<int>(renderer.Width()), static_cast<int>(renderer.Height()),
+                                      error);
+}
+
+// The part of the picture the overlay leaves for the scene.
+Rendering::PictureRegion SceneRegion(const ImageRenderer& renderer, const Rendering::Overlay* overlay,
+                                     const Rendering::OverlayDesc& desc) {
+    if (overlay == nullptr) return {0.0, 0.0, double(renderer.Width()), double(renderer.Height())};
+    const Rendering::PixelRect free = overlay->Layout(desc).scene;
+    return {double(free.x), double(free.y), double(free.width), double(free.height)};
+}
+
+std::array<std::uint32_t, 2> CentreOf(const Rendering::PictureRegion& region) {
+    return {static_cast<std::uint32_t>(region.x + region.width / 2),
+            static_cast<std::uint32_t>(region.y + region.height / 2)};
+}
+
+// Frames what the plan draws in the shot's region, renders, adds the
+// overlay and writes the picture. A picture with nothing in it is bad
+// input, not a result.
+int RenderImage(ImageRenderer& renderer, GpuScene& scene, const ScenePlan& plan, const Rendering::Overlay* overlay,
+                const Rendering::OverlayDesc& desc, const Shot& shot, ProbeReading* reading, std::string* error) {
+    const Rendering::ViewMatrices camera = FrameScene(plan, shot.direction, shot.camera, shot.region,
+                                                      renderer.Width(), renderer.Height(), shot.steadyDistance);
+    if (!renderer.Render(scene, camera, shot.pixel, reading, error)) return kRenderFailed;
+    reading->value = DataValue(plan, reading->value);
+    reading->logarithmic = plan.logarithmic;
     std::vector<std::uint8_t> image = renderer.ReadImage();
-    if (ImageRenderer::IsBlank(image)) {
+    if (renderer.IsBlank(image)) {
         *error = "nothing was drawn: everything is clipped away or outside the camera's view (see --clip, --zoom)";
         return kBadInput;
     }
-    if (mark) MarkPixel(image, renderer.Width(), renderer.Height(), pixel[0], pixel[1]);
-    return WritePngFile(path, renderer.Width(), renderer.Height(), image, error) ? 0 : kRenderFailed;
+    if (overlay != nullptr) overlay->Draw(image, desc);
+    if (shot.mark) MarkPixel(image, renderer.Width(), renderer.Height(), shot.pixel[0], shot.pixel[1]);
+    return WritePngFile(shot.path, renderer.Width(), renderer.Height(), image, error) ? 0 : kRenderFailed;
 }
 
 // "frame 3/36: out/grid-002.png", rewritten in place on a terminal.
@@ -85,6 +129,15 @@ std::string Describe(const ScenePlan& plan, const Fields::UniformField& field, c
         text = Count(plan.voxels.size(), "voxel") + " from " + Number(plan.voxelRange[0]) + " to " +
                Number(plan.voxelRange[1]);
         break;
+    case LayerKind::Slices:
+        text = Count(plan.slicePlanes.size(), "slice");
+        break;
+    case LayerKind::Contours:
+        text = "isosurface";
+        for (std::size_t i = 0; i < plan.contourValues.size(); ++i)
+            text += (i == 0 ? " of " : ", ") + Number(plan.contourValues[i]);
+        text += " (" + Count(plan.contourTriangles.size() / 3, "triangle") + ")";
+        break;
     }
     if (layer.deformation != 0.0f)
         text += ", displaced by " + Number(layer.deformation) + " x '" + field.vectorsName + "'";
@@ -92,9 +145,24 @@ std::string Describe(const ScenePlan& plan, const Fields::UniformField& field, c
     return text;
 }
 
+std::string ViewText(const RenderOptions& options, const Fields::GridLayout& grid) {
+    static const char* const kPresets[] = {"+x", "-x", "+y", "-y", "+z", "-z", "iso"};
+    std::string text = "view ";
+    if (options.view)
+        text += kPresets[static_cast<int>(*options.view)];
+    else if (!options.azimuth && !options.elevation &&
+             std::find(grid.dimensions.begin(), grid.dimensions.end(), 1u) != grid.dimensions.end())
+        text += "face-on";
+    else
+        text += "azimuth " + Number(static_cast<float>(options.azimuth.value_or(-60.0))) + ", elevation " +
+                Number(static_cast<float>(options.elevation.value_or(25.0)));
+    return text + (options.orthographic ? ", orthographic" : "");
+}
+
 // What RenderDataset drew, for the summary line.
 struct Drawn {
-    std::string shows;  // "'f' of beam.vtu (...): surface; cell edges"
+    std::string shows;  // "'f' of beam.vtu (...): surface; cell edges; view ..."
+    std::array<std::uint32_t, 2> pixel{};
     ProbeReading reading;
 };
 
@@ -105,37 +173,59 @@ int RenderDataset(std::unique_ptr<ImageRenderer>& renderer, const Io::Dataset& d
     const Fields::FieldResult made = FieldFromOptions(dataset, options);
     if (!made.error.empty()) return Complain(name + ": " + made.error, kBadInput);
     const Fields::UniformField& field = made.field;
-    const PlanResult planned = PlanFromOptions(field, options);
+    Fields::FieldResult colors;
+    if (!options.colorBy.empty()) {
+        RenderOptions coloring = options;
+        coloring.scalars = options.colorBy;
+        coloring.component.reset();
+        colors = FieldFromOptions(dataset, coloring);
+        if (!colors.error.empty()) return Complain(name + ": --color-by: " + colors.error, kBadInput);
+    }
+    const Fields::UniformField& colorField = options.colorBy.empty() ? field : colors.field;
+    const PlanResult planned = PlanFromOptions(field, options, options.colorBy.empty() ? nullptr : &colorField);
     if (!planned.error.empty()) return Complain(name + ": " + planned.error, kBadInput);
     if (!quiet)
         for (const std::string& note : made.notes) std::cout << name << ": " << note << "\n";
     const ScenePlan& plan = planned.plan;
 
     std::string error;
-    if (!renderer) renderer = ImageRenderer::Create(options.width, options.height, &error);
+    if (!renderer) renderer = ImageRenderer::Create(options.width, options.height, options.background, &error);
     if (!renderer) return Complain(error, kRenderFailed);
-    const std::unique_ptr<GpuScene> scene = GpuScene::Create(renderer->Gpu(), plan, field, &error);
+    const std::unique_ptr<GpuScene> scene = GpuScene::Create(renderer->Gpu(), plan, colorField, &error);
     if (!scene) return Complain(name + ": " + error, kRenderFailed);
+    const Rendering::OverlayDesc overlayDesc =
+        PictureOverlay(plan, {options.title, colorField.scalarsLabel, options.colorBar, options.background});
+    const std::unique_ptr<Rendering::Overlay> overlay = MakeOverlay(*renderer, overlayDesc, &error);
+    if (!error.empty()) return Complain(error, kRenderFailed);
 
-    const std::array<std::uint32_t, 2> pixel =
-        options.probe.value_or(std::array<std::uint32_t, 2>{options.width / 2, options.height / 2});
+    const CameraChoice camera{options.view, options.azimuth, options.elevation, options.orthographic, options.zoom};
+    Shot shot;
+    shot.camera = camera;
+    shot.steadyDistance = options.turntableFrames > 0;
+    shot.region = SceneRegion(*renderer, overlay.get(), overlayDesc);
+    shot.pixel = options.probe.value_or(CentreOf(shot.region));
+    drawn.pixel = shot.pixel;
     const std::uint32_t frames = std::max<std::uint32_t>(1, options.turntableFrames);
     for (std::uint32_t frame = 0; frame < frames; ++frame) {
-        const double azimuth = options.azimuth + 360.0 * frame / frames;
-        const CameraMatrices camera =
-            OrbitCamera(plan.sceneBox, azimuth, options.elevation, options.zoom, renderer->Aspect());
-        const std::string path = options.turntableFrames > 0 ? FramePath(output, frame, frames) : output;
-        if (const int status = RenderImage(*renderer, *scene, camera, pixel, false, path, &drawn.reading, &error))
+        shot.direction = ViewDirectionFor(camera, plan.layout, 360.0 * frame / frames);
+        shot.path = options.turntableFrames > 0 ? FramePath(output, frame, frames) : output;
+        if (const int status =
+                RenderImage(*renderer, *scene, plan, overlay.get(), overlayDesc, shot, &drawn.reading, &error))
             return Complain(status == kBadInput ? name + ": " + error : error, status);
-        if (options.turntableFrames > 0) Progress("frame", frame, frames, path);
+        if (options.turntableFrames > 0) Progress("frame", frame, frames, shot.path);
     }
 
     const auto& size = field.Samples().dimensions;
     drawn.shows = field.scalarsLabel + " of " + name + " (" + std::to_string(size[0]) + "x" + std::to_string(size[1]) +
                   "x" + std::to_string(size[2]) + (field.location == Io::Location::Cells ? " cells" : "") +
-                  ", colours " + Number(plan.valueRange[0]) + " to " + Number(plan.valueRange[1]) + "): ";
+                  ", colours " + (options.colorBy.empty() ? "" : "by " + colorField.scalarsLabel + ", ") +
+                  plan.colorMap + " " + Number(plan.valueRange[0]) + " to " + Number(plan.valueRange[1]) +
+                  (plan.logarithmic ? " logarithmic" : "") + "): ";
     for (std::size_t i = 0; i < plan.layers.size(); ++i)
         drawn.shows += (i > 0 ? "; " : "") + Describe(plan, field, plan.layers[i]);
+    drawn.shows += "; " + ViewText(options, plan.layout);
+    if (overlay && overlay->Layout(overlayDesc).colorBar)
+        drawn.shows += options.colorBar == ColorBarSide::Right ? "; colour bar right" : "; colour bar below";
     return 0;
 }
 
@@ -197,8 +287,6 @@ int RunFile(const RenderOptions& options) {
     }
 
     const std::uint32_t frames = options.turntableFrames;
-    const std::array<std::uint32_t, 2> pixel =
-        options.probe.value_or(std::array<std::uint32_t, 2>{options.width / 2, options.height / 2});
     if (isSeries)
         std::cout << FramePath(output, static_cast<std::uint32_t>(steps.front()), static_cast<std::uint32_t>(count))
                   << " to "
@@ -209,7 +297,8 @@ int RunFile(const RenderOptions& options) {
                   << " turntable frames of " << drawn.shows << "\n";
     else
         std::cout << output << ": " << drawn.shows << "\n"
-                  << "value at pixel " << pixel[0] << "," << pixel[1] << ": " << Reading(drawn.reading) << "\n";
+                  << "value at pixel " << drawn.pixel[0] << "," << drawn.pixel[1] << ": " << Reading(drawn.reading)
+                  << "\n";
     return 0;
 }
 
@@ -218,8 +307,10 @@ int RunDemo(const RenderOptions& options) {
     std::string error;
     const std::vector<DemoImage> images = DemoImages(block, &error);
     if (images.empty()) return Complain("demo: " + error, kRenderFailed);
-    const std::unique_ptr<ImageRenderer> renderer = ImageRenderer::Create(options.width, options.height, &error);
+    const std::unique_ptr<ImageRenderer> renderer =
+        ImageRenderer::Create(options.width, options.height, {1.0f, 1.0f, 1.0f, 1.0f}, &error);
     if (!renderer) return Complain(error, kRenderFailed);
+    std::unique_ptr<Rendering::Overlay> overlay;
 
     const std::filesystem::path directory(options.outputPath.empty() ? DefaultOutputPath({}) : options.outputPath);
     std::cout << "Demo: a steel block 2 m x 0.6 m x 0.6 m clamped at x = 0, heated from a spot on its top face and "
@@ -229,16 +320,22 @@ int RunDemo(const RenderOptions& options) {
     for (const DemoImage& demo : images) {
         const std::unique_ptr<GpuScene> scene = GpuScene::Create(renderer->Gpu(), demo.plan, block, &error);
         if (!scene) return Complain("demo: " + error, kRenderFailed);
-        const CameraMatrices camera =
-            OrbitCamera(demo.plan.sceneBox, demo.azimuth, demo.elevation, demo.zoom, renderer->Aspect());
-        const std::array<std::uint32_t, 2> centre{renderer->Width() / 2, renderer->Height() / 2};
-        const std::string path = (directory / demo.fileName).string();
+        const Rendering::OverlayDesc overlayDesc = PictureOverlay(demo.plan, {demo.title, block.scalarsLabel});
+        if (!overlay) overlay = MakeOverlay(*renderer, overlayDesc, &error);
+        if (!overlay) return Complain("demo: " + error, kRenderFailed);
+        Shot shot;
+        shot.camera = demo.camera;
+        shot.direction = ViewDirectionFor(demo.camera, demo.plan.layout);
+        shot.region = SceneRegion(*renderer, overlay.get(), overlayDesc);
+        shot.pixel = CentreOf(shot.region);
+        shot.mark = demo.probeCentre;
+        shot.path = (directory / demo.fileName).string();
         ProbeReading reading;
-        if (RenderImage(*renderer, *scene, camera, centre, demo.probeCentre, path, &reading, &error) != 0)
+        if (RenderImage(*renderer, *scene, demo.plan, overlay.get(), overlayDesc, shot, &reading, &error) != 0)
             return Complain("demo: " + error, kRenderFailed);
-        std::cout << path << ": " << demo.caption << "\n";
+        std::cout << shot.path << ": " << demo.caption << "\n";
         if (demo.probeCentre)
-            std::cout << "  temperature under the image centre: "
+            std::cout << "  temperature at the cross: "
                       << (reading.hit ? Number(reading.value) + " C (depth " + Number(reading.depth) + ")"
                                       : std::string("nothing drawn"))
                       << "\n";

@@ -30,6 +30,17 @@ std::vector<double> ReadNumbers(std::string_view option, std::string_view text, 
 // Options are converted to float for the GPU; the limits keep them finite there.
 constexpr double kMaxValue = 1e30;
 
+struct NamedColor {
+    std::string_view name;
+    std::array<std::uint8_t, 4> rgba;
+};
+constexpr NamedColor kNamedColors[] = {
+    {"white", {255, 255, 255, 255}}, {"black", {0, 0, 0, 255}},     {"gray", {128, 128, 128, 255}},
+    {"grey", {128, 128, 128, 255}},  {"red", {255, 0, 0, 255}},      {"green", {0, 160, 0, 255}},
+    {"blue", {0, 0, 255, 255}},      {"yellow", {255, 255, 0, 255}}, {"magenta", {255, 0, 255, 255}},
+    {"cyan", {0, 255, 255, 255}},
+};
+
 }  // namespace
 
 void FailOption(std::string message) { throw OptionError{std::move(message)}; }
@@ -73,6 +84,14 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
     }
 }
 
+std::array<std::string_view, 2> SplitInTwo(std::string_view option, std::string_view text, char separator,
+                                           std::string_view expected) {
+    const std::vector<std::string_view> parts = Split(text, separator);
+    if (parts.size() != 2)
+        FailOption(std::string(option) + ": expected " + std::string(expected) + ", found " + Quote(text));
+    return {parts[0], parts[1]};
+}
+
 std::array<float, 2> ReadRange(std::string_view option, std::string_view text, bool strictlyIncreasing) {
     const std::vector<double> values = ReadNumbers(option, text, 2, "0,100");
     for (double value : values)
@@ -94,6 +113,31 @@ std::array<float, 4> ReadClipPlane(std::string_view option, std::string_view tex
     // numbers keeps the same half-space.
     return {static_cast<float>(values[0] / length), static_cast<float>(values[1] / length),
             static_cast<float>(values[2] / length), static_cast<float>(values[3] / length)};
+}
+
+std::array<double, 4> ReadPlane(std::string_view option, std::string_view text) {
+    if (text.size() > 2 && text[1] == '=' && text[0] >= 'x' && text[0] <= 'z') {
+        std::array<double, 4> plane{0.0, 0.0, 0.0, -ReadNumberIn(option, text.substr(2), -kMaxValue, kMaxValue)};
+        plane[static_cast<std::size_t>(text[0] - 'x')] = 1.0;
+        return plane;
+    }
+    if (Split(text, ',').size() != 4)
+        FailOption(std::string(option) + ": expected x=V, y=V, z=V or A,B,C,D such as z=0.5, found " + Quote(text));
+    const std::array<float, 4> plane = ReadClipPlane(option, text);
+    return {plane[0], plane[1], plane[2], plane[3]};
+}
+
+std::array<std::uint8_t, 4> ReadColor(std::string_view option, std::string_view text) {
+    for (const NamedColor& color : kNamedColors)
+        if (color.name == text) return color.rgba;
+    std::array<std::uint8_t, 4> rgba{0, 0, 0, 255};
+    const bool hex = text.size() == 7 && text[0] == '#' &&
+                     text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string_view::npos;
+    if (!hex)
+        FailOption(std::string(option) + ": " + Quote(text) + " is not a colour (a name such as white, or #RRGGBB)");
+    for (std::size_t c = 0; c < 3; ++c)
+        std::from_chars(text.data() + 1 + 2 * c, text.data() + 3 + 2 * c, rgba[c], 16);
+    return rgba;
 }
 
 }  // namespace Korvex::App

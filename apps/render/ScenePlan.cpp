@@ -1,7 +1,11 @@
 #include "ScenePlan.h"
 
+#include "DrawnPoints.h"
+
 #include <BoundarySurface.h>
 #include <CellEdges.h>
+#include <Isosurface.h>
+#include <SlicePlane.h>
 #include <VoxelSelection.h>
 
 #include <algorithm>
@@ -28,18 +32,63 @@ bool Draws(const ScenePlan& plan, LayerKind kind) {
     return std::any_of(plan.layers.begin(), plan.layers.end(), [&](const Layer& layer) { return layer.kind == kind; });
 }
 
-Rendering::boundingbox<float, 3> SceneBox(const ScenePlan& plan, const Fields::UniformField& field) {
-    Rendering::boundingbox<float, 3> box = plan.layout.CellBox();
-    float deformation = 0.0f;
-    for (const Layer& layer : plan.layers) deformation = std::max(deformation, std::fabs(layer.deformation));
-    if (deformation == 0.0f || field.vectors.empty()) return box;
-    for (std::size_t axis = 0; axis < 3; ++axis) {
-        float reach = 0.0f;
-        for (const std::array<float, 3>& vector : field.vectors) reach = std::max(reach, std::fabs(vector[axis]));
-        box.min[axis] -= deformation * reach;
-        box.max[axis] += deformation * reach;
+// The drawn array's values as the file holds them: a mesh's own, not those
+// resampled onto its lattice, which reach a little beyond its cells.
+std::span<const float> OwnValues(const Fields::UniformField& field) {
+    return field.mesh ? std::span<const float>(field.mesh->values) : std::span<const float>(field.scalars);
+}
+
+// A piece of a slice spans this many cells at most, so that a deformed
+// slice still follows the grid cell by cell (see PieceCount).
+constexpr double kCellsPerSlicePiece = 32.0;
+
+std::string PlaneText(const std::array<double, 4>& plane) {
+    for (std::size_t axis = 0; axis < 3; ++axis)
+        if (plane[axis] == 1.0 && plane[(axis + 1) % 3] == 0.0 && plane[(axis + 2) % 3] == 0.0)
+            return std::string(1, static_cast<char>('x' + axis)) + "=" + Format(static_cast<float>(-plane[3]));
+    std::string text;
+    for (double value : plane) text += (text.empty() ? "" : ",") + Format(static_cast<float>(value));
+    return text;
+}
+
+std::string MakeSlices(ScenePlan& plan) {
+    const auto& spacing = plan.layout.spacing;
+    const double piece = kCellsPerSlicePiece * std::max({spacing[0], spacing[1], spacing[2]});
+    for (const std::array<double, 4>& plane : plan.slicePlanes) {
+        const std::vector<Rendering::VertexPN> triangles = Fields::SliceTriangles(plan.layout.CellBox(), plane, piece);
+        if (triangles.empty()) return "--slice " + PlaneText(plane) + " does not cut the grid";
+        plan.sliceTriangles.insert(plan.sliceTriangles.end(), triangles.begin(), triangles.end());
     }
-    return box;
+    return {};
+}
+
+std::string MakeContours(ScenePlan& plan, const Fields::UniformField& field) {
+    const Fields::GridLayout samples = field.Samples();
+    for (float value : plan.contourValues) {
+        const std::vector<Rendering::VertexPN> triangles = Fields::Isosurface(samples, field.scalars, value);
+        if (triangles.empty()) {
+            const std::array<float, 2> range = ValueRangeOf(OwnValues(field));
+            return "--contour " + Format(value) + ": " + field.scalarsLabel + " ranges from " + Format(range[0]) +
+                   " to " + Format(range[1]) + " and does not cross it";
+        }
+        plan.contourTriangles.insert(plan.contourTriangles.end(), triangles.begin(), triangles.end());
+    }
+    return {};
+}
+
+// The data's range, or with logarithmic colours that of its values above 0.
+std::string DefaultRange(const Fields::UniformField& field, bool logarithmic, std::array<float, 2>* range) {
+    if (!logarithmic) {
+        *range = ValueRangeOf(OwnValues(field));
+        return {};
+    }
+    std::vector<float> positive;
+    for (float value : OwnValues(field))
+        if (value > 0.0f) positive.push_back(value);
+    if (positive.empty()) return "--log needs values above 0: " + field.scalarsLabel + " has none";
+    *range = ValueRangeOf(positive);
+    if ((*range)[0] <= 0.0f) (*range)[0] = 0.5f * *std::min_element(positive.begin(), positive.end());
+    return {};
 }
 
 }  // namespace
@@ -58,6 +107,15 @@ std::array<float, 2> ValueRangeOf(std::span<const float> values) {
     const float middle = 0.5f * (low + high);
     const float margin = std::max(0.5f, std::fabs(middle) * 1e-3f);
     return {middle - margin, middle + margin};
+}
+
+std::array<float, 2> MeshValueRange(const ScenePlan& plan) {
+    if (!plan.logarithmic) return plan.valueRange;
+    return {std::log10(plan.valueRange[0]), std::log10(plan.valueRange[1])};
+}
+
+float DataValue(const ScenePlan& plan, float meshValue) {
+    return plan.logarithmic ? std::pow(10.0f, meshValue) : meshValue;
 }
 
 std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field) {
@@ -85,7 +143,12 @@ std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field) {
                    Format(plan.voxelRange[1]);
         plan.voxels = std::move(selection.voxels);
     }
-    plan.sceneBox = SceneBox(plan, field);
+    if (Draws(plan, LayerKind::Slices))
+        if (std::string message = MakeSlices(plan); !message.empty()) return message;
+    if (Draws(plan, LayerKind::Contours))
+        if (std::string message = MakeContours(plan, field); !message.empty()) return message;
+    plan.drawnPoints = DrawnPoints(plan, field);
+    plan.depthPoints = CappedSurfaceExtent(plan, field);
     return {};
 }
 
@@ -108,13 +171,23 @@ Fields::FieldResult FieldFromOptions(const Io::Dataset& dataset, const RenderOpt
     return Fields::MakeUniformField(dataset, request);
 }
 
-PlanResult PlanFromOptions(const Fields::UniformField& field, const RenderOptions& options) {
+PlanResult PlanFromOptions(const Fields::UniformField& field, const RenderOptions& options,
+                           const Fields::UniformField* colors) {
     PlanResult result;
     ScenePlan& plan = result.plan;
     plan.colorMap = options.colorMap;
-    plan.valueRange = options.range.value_or(ValueRangeOf(field.mesh ? field.mesh->values : field.scalars));
-    plan.voxelRange = options.voxelRange.value_or(
-        std::array<float, 2>{0.5f * (plan.valueRange[0] + plan.valueRange[1]), plan.valueRange[1]});
+    plan.logarithmic = options.logarithmic;
+    plan.outOfRangeColors = options.outOfRangeColors;
+    plan.slicePlanes = options.slices;
+    plan.contourValues = options.contours;
+    if (options.range)
+        plan.valueRange = *options.range;
+    else if (result.error = DefaultRange(colors ? *colors : field, options.logarithmic, &plan.valueRange);
+             !result.error.empty())
+        return result;
+    // Voxels are chosen by the values of field, whatever colours them.
+    const std::array<float, 2> chosen = colors ? ValueRangeOf(OwnValues(field)) : plan.valueRange;
+    plan.voxelRange = options.voxelRange.value_or(std::array<float, 2>{0.5f * (chosen[0] + chosen[1]), chosen[1]});
 
     Layer common;
     for (const std::array<float, 4>& plane : options.clipPlanes)
@@ -133,6 +206,10 @@ PlanResult PlanFromOptions(const Fields::UniformField& field, const RenderOption
     add(options.drawSurface, LayerKind::Surface);
     add(options.drawEdges, LayerKind::Edges);
     add(options.drawVoxels, LayerKind::Voxels);
+    // Slices and contours are open surfaces: no inside for a cap to close.
+    common.capping = false;
+    add(!options.slices.empty(), LayerKind::Slices);
+    add(!options.contours.empty(), LayerKind::Contours);
     result.error = CompletePlan(plan, field);
     return result;
 }

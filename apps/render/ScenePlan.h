@@ -8,6 +8,7 @@
 #include <GridLayout.h>
 #include <UniformField.h>
 
+#include <Korvex/Math/KxTransformMatrix.h>
 #include <Korvex/Rendering/ClipPlane.h>
 #include <Korvex/Rendering/Simulation/IGeometry.h>
 #include <Korvex/Rendering/boundingbox.h>
@@ -21,7 +22,7 @@
 
 namespace Korvex::App {
 
-enum class LayerKind { Surface, Edges, Voxels };
+enum class LayerKind { Surface, Edges, Voxels, Slices, Contours };
 
 // One mesh of the picture.
 struct Layer {
@@ -30,7 +31,7 @@ struct Layer {
     float deformation = 0.0f;
     float alpha = 1.0f;
     std::optional<float> brightness;                         // empty: the mesh's own default
-    bool capping = true;                                     // surface
+    bool capping = true;                                     // surface; slices and contours have no inside
     std::array<std::uint8_t, 4> lineColor{40, 40, 40, 255};  // edges
     bool wireframe = false;                                  // voxels
     std::array<float, 4> wireframeColor{0.05f, 0.05f, 0.05f, 1.0f};
@@ -38,16 +39,24 @@ struct Layer {
 
 struct ScenePlan {
     Fields::GridLayout layout;  // the field's points
-    ColorMapName colorMap = ColorMapName::Viridis;
+    std::string colorMap = "viridis";
+    bool logarithmic = false;  // the meshes get log10 of the values; the ranges stay in the data's units
+    std::optional<std::array<std::array<std::uint8_t, 4>, 2>> outOfRangeColors;  // below, above
     std::array<float, 2> valueRange{0.0f, 1.0f};
     std::array<float, 2> voxelRange{0.0f, 1.0f};
+    std::vector<std::array<double, 4>> slicePlanes;
+    std::vector<float> contourValues;
     std::vector<Layer> layers;
     // Made by CompletePlan for the kinds the layers draw.
     std::vector<Rendering::VertexPN> surfaceTriangles;
     std::vector<Rendering::VertexPN> edgeLines;
     std::vector<std::uint32_t> voxels;
-    // What the camera frames: the cells, widened by the largest displacement drawn.
-    Rendering::boundingbox<float, 3> sceneBox;
+    std::vector<Rendering::VertexPN> sliceTriangles;
+    std::vector<Rendering::VertexPN> contourTriangles;
+    // What the camera frames: the points of what is drawn (DrawnPoints),
+    // and what its depth range holds besides (CappedSurfaceExtent).
+    std::vector<Rendering::KxVector3d> drawnPoints;
+    std::vector<Rendering::KxVector3d> depthPoints;
 };
 
 struct PlanResult {
@@ -59,6 +68,11 @@ struct PlanResult {
 // colour map can span them; values set beyond every range are left out.
 std::array<float, 2> ValueRangeOf(std::span<const float> values);
 
+// The range the meshes colour over: the plan's, or log10 of it.
+std::array<float, 2> MeshValueRange(const ScenePlan& plan);
+// A value as the meshes hold it (a probe's) in the data's units.
+float DataValue(const ScenePlan& plan, float meshValue);
+
 // Checks the layers against the field and makes their geometry; the message
 // says why it cannot be drawn.
 std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field);
@@ -68,7 +82,9 @@ std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field);
 Fields::FieldRequest RequestFromOptions(const Io::Dataset& dataset, const RenderOptions& options);
 Fields::FieldResult FieldFromOptions(const Io::Dataset& dataset, const RenderOptions& options);
 
-// The picture the command line asks for.
-PlanResult PlanFromOptions(const Fields::UniformField& field, const RenderOptions& options);
+// The picture the command line asks for. colors: the field of --color-by,
+// which gives the colours' range; null when field colours itself.
+PlanResult PlanFromOptions(const Fields::UniformField& field, const RenderOptions& options,
+                           const Fields::UniformField* colors = nullptr);
 
 }  // namespace Korvex::App

@@ -35,7 +35,7 @@ TEST(AppOptionsTest, EveryOptionReachesItsSetting) {
     EXPECT_EQ(std::tuple(options.drawSurface, options.drawEdges, options.drawVoxels, options.wireframe, options.capping),
               std::tuple(true, false, true, true, false));
     EXPECT_EQ(options.voxelRange, (std::array<float, 2>{5, 9}));
-    EXPECT_EQ(options.colorMap, ColorMapName::Jet);
+    EXPECT_EQ(options.colorMap, "jet");
     EXPECT_EQ(options.range, (std::array<float, 2>{-1, 10}));
     EXPECT_EQ(std::tuple(options.alpha, options.brightness, options.deformation), std::tuple(0.25f, 0.75f, -2.5f));
     // Normals come out unit length, the half-space unchanged.
@@ -46,6 +46,27 @@ TEST(AppOptionsTest, EveryOptionReachesItsSetting) {
     EXPECT_EQ(std::tuple(options.azimuth, options.elevation, options.zoom), std::tuple(45.0, -30.0, 2.0));
     EXPECT_EQ(options.probe, (std::array<std::uint32_t, 2>{10, 20}));
     EXPECT_EQ(options.outputPath, "images/a.png");
+}
+
+TEST(AppOptionsTest, PicturesExplainThemselvesAndSeeInside) {
+    const RenderOptions options =
+        ParseOk({"g.vtk", "--slice", "x=0.5", "--slice", "0,0,2,-1", "--contour", "1,2.5", "--color-by", "p",
+                 "--colormap", "inferno_r", "--log", "--out-of-range", "gray,#ff8000", "--colorbar", "bottom",
+                 "--title", "Run 4", "--background", "transparent", "--view", "-z", "--ortho", "-o", "a.PNG"});
+    EXPECT_EQ(options.slices, (std::vector<std::array<double, 4>>{{1, 0, 0, -0.5}, {0, 0, 1, -0.5}}));
+    EXPECT_EQ(options.contours, (std::vector<float>{1.0f, 2.5f}));
+    EXPECT_FALSE(options.drawSurface) << "slices and contours alone unless --draw adds more";
+    EXPECT_EQ(options.colorBy, "p");
+    EXPECT_EQ(options.colorMap, "inferno_r");
+    EXPECT_TRUE(options.logarithmic && options.orthographic);
+    EXPECT_EQ(options.outOfRangeColors, (std::array<std::array<std::uint8_t, 4>, 2>{{{128, 128, 128, 255},
+                                                                                    {255, 128, 0, 255}}}));
+    EXPECT_EQ(options.colorBar, ColorBarSide::Bottom);
+    EXPECT_EQ(options.title, "Run 4");
+    EXPECT_EQ(options.background[3], 0.0f);
+    EXPECT_EQ(options.view, Rendering::ViewPreset::MinusZ);
+    EXPECT_TRUE(ParseOk({"g.vtk", "--slice", "z=1", "--draw", "surface"}).drawSurface);
+    EXPECT_EQ(ParseOk({"g.vtk", "--background", "black"}).background, (std::array<float, 4>{0, 0, 0, 1}));
 }
 
 // Every range includes its ends.
@@ -96,6 +117,18 @@ TEST(AppOptionsTest, EachBadCommandLineGivesOneMessageNamingTheOption) {
         {{"g.vtk", "--size", "100x50", "--probe", "100,0"}, "--probe: pixel 100,0 is outside the 100x50 image"},
         {{"a.vtk", "--steps", "5:5"}, "--steps: '5:5' selects no step (B must be above A)"},
         {{"--clip", "1,0,0,0"}, "--clip needs a data file; the demo takes only --output and --size"},
+        {{"g.vtk", "--colormap", "hot"},
+         "--colormap: unknown colour map 'hot' (viridis, jet, cividis, inferno, turbo, coolwarm, gray, NAME_r)"},
+        {{"g.vtk", "--draw", "edges", "--colormap", "jet"},
+         "--colormap applies to the surface, voxels, slices and contours: add it to --draw"},
+        {{"g.vtk", "--slice", "w=1"}, "--slice: expected x=V, y=V, z=V or A,B,C,D such as z=0.5, found 'w=1'"},
+        {{"g.vtk", "--log", "--range", "0,5"}, "--log: the range must lie above 0, found --range 0,5"},
+        {{"g.vtk", "--background", "#12345"},
+         "--background: '#12345' is not a colour (a name such as white, or #RRGGBB)"},
+        {{"g.vtk", "--view", "x"}, "--view: expected +x, -x, +y, -y, +z, -z or iso, found 'x'"},
+        {{"g.vtk", "--view", "+x", "--azimuth", "10"},
+         "--view and --azimuth or --elevation both choose the direction: give one"},
+        {{"g.vtk", "-o", "picture.jpg"}, "--output: 'picture.jpg' must end in .png"},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseOptions(c.args).error, c.message);
 }
@@ -105,11 +138,11 @@ TEST(AppOptionsTest, EachBadCommandLineGivesOneMessageNamingTheOption) {
 TEST(AppOptionsTest, HelpDocumentsEveryOptionWithAnExample) {
     const std::string help = HelpText();
     const std::vector<std::string> documented{
-        "--list",    "--scalars", "--component", "--vectors",   "--max-samples", "--resolution", "--step",
-        "--steps",   "--draw",   "--voxel-range",
-        "--wireframe", "--colormap", "--range",   "--alpha",     "--brightness",  "--clip",   "--capping",
-        "--deform",  "--size",    "--azimuth",   "--elevation", "--zoom",        "--turntable", "--probe",
-        "--output"};
+        "--list",       "--scalars",   "--component",  "--vectors",  "--max-samples", "--resolution", "--step",
+        "--steps",      "--draw",      "--voxel-range", "--wireframe", "--slice",      "--contour",    "--colormap",
+        "--color-by",   "--log",       "--range",      "--out-of-range", "--colorbar", "--alpha",      "--brightness",
+        "--clip",       "--capping",   "--deform",     "--size",     "--view",        "--ortho",      "--azimuth",
+        "--elevation",  "--zoom",      "--title",      "--background", "--turntable", "--probe",      "--output"};
     std::istringstream lines(help);
     std::string line, current, block;
     std::vector<std::pair<std::string, std::string>> blocks;  // option, its lines

@@ -7,7 +7,10 @@
 #include "RunApp.h"
 #include "XmlTestFiles.h"
 
-#include <OrbitCamera.h>
+#include <FontLocation.h>
+#include <NamedColorMaps.h>
+#include <Overlay.h>
+#include <SceneCamera.h>
 
 #include <png.h>
 
@@ -15,6 +18,7 @@
 #include <functional>
 #include <optional>
 #include <regex>
+#include <tuple>
 
 namespace Korvex::App::test {
 namespace {
@@ -34,16 +38,23 @@ constexpr double kDepthTolerance = 2e-3;
 
 double Field(const Vec3& p) { return p[0] + 2.0 * p[1] + 3.0 * p[2]; }
 
-// The grid as an ASCII file; lifted, with a vector (0, 0, 1) at every sample.
-std::string LinearGridFile(bool lifted = false) {
-    std::string text =
-        "# vtk DataFile Version 3.0\nlinear field\nASCII\nDATASET STRUCTURED_POINTS\nDIMENSIONS 9 7 5\n"
-        "ORIGIN -1 0 2\nSPACING 0.25 0.5 0.5\nPOINT_DATA 315\nSCALARS f float 1\nLOOKUP_TABLE default\n";
-    for (int k = 0; k < 5; ++k)
-        for (int j = 0; j < 7; ++j)
-            for (int i = 0; i < 9; ++i) text += std::to_string(Field({-1.0 + 0.25 * i, 0.5 * j, 2.0 + 0.5 * k})) + "\n";
+// The grid as an ASCII file, 5 samples deep or flat in z; lifted, with a
+// vector (0, 0, 1) at every sample; with g = 2x beside f.
+std::string LinearGridFile(bool lifted = false, bool withG = false, int depth = 5) {
+    const int count = 63 * depth;
+    std::string text = "# vtk DataFile Version 3.0\nlinear field\nASCII\nDATASET STRUCTURED_POINTS\nDIMENSIONS 9 7 " +
+                       std::to_string(depth) + "\nORIGIN -1 0 2\nSPACING 0.25 0.5 0.5\nPOINT_DATA " +
+                       std::to_string(count) + "\n";
+    const auto values = [&](const std::string& name, const std::function<double(const Vec3&)>& f) {
+        text += "SCALARS " + name + " float 1\nLOOKUP_TABLE default\n";
+        for (int k = 0; k < depth; ++k)
+            for (int j = 0; j < 7; ++j)
+                for (int i = 0; i < 9; ++i) text += std::to_string(f({-1.0 + 0.25 * i, 0.5 * j, 2.0 + 0.5 * k})) + "\n";
+    };
+    values("f", Field);
+    if (withG) values("g", [](const Vec3& p) { return 2.0 * p[0]; });
     if (lifted) text += "VECTORS u float\n";
-    for (int n = 0; lifted && n < 315; ++n) text += "0 0 1\n";
+    for (int n = 0; lifted && n < count; ++n) text += "0 0 1\n";
     return text;
 }
 
@@ -79,20 +90,49 @@ std::string UnevenGridFile() {
 
 struct Ray { Vec3 origin, direction; };
 
-// The ray through the centre of pixel (x, y), counted from the top left.
-Ray PixelRay(const CameraMatrices& camera, std::uint32_t x, std::uint32_t y) {
+// The ray through the centre of pixel (x, y), counted from the top left:
+// from the eye, or along the view for a parallel projection.
+Ray PixelRay(const Rendering::ViewMatrices& camera, std::uint32_t x, std::uint32_t y) {
     const auto& v = camera.view;
+    const auto p = [&](int r, int c) { return camera.projection.GetElement(r, c, false); };
     const double ndcX = (x + 0.5) / kSize * 2.0 - 1.0, ndcY = 1.0 - (y + 0.5) / kSize * 2.0;
-    const Vec3 viewDirection{ndcX / camera.projection.GetElement(0, 0, false),
-                             ndcY / camera.projection.GetElement(1, 1, false), -1.0};
+    const bool parallel = p(3, 3) == 1.0;
+    const Vec3 start = parallel ? Vec3{(ndcX - p(0, 3)) / p(0, 0), (ndcY - p(1, 3)) / p(1, 1), 0.0} : Vec3{};
+    const Vec3 viewDirection = parallel ? Vec3{0.0, 0.0, -1.0} : Vec3{ndcX / p(0, 0), ndcY / p(1, 1), -1.0};
     Ray ray{};
     for (int c = 0; c < 3; ++c)
         for (int r = 0; r < 3; ++r) {
             // The view's rotation is orthonormal: its transpose takes view space back to the world.
-            ray.origin[c] -= v.GetElement(r, c, false) * v.GetElement(r, 3, false);
+            ray.origin[c] += v.GetElement(r, c, false) * (start[r] - v.GetElement(r, 3, false));
             ray.direction[c] += v.GetElement(r, c, false) * viewDirection[r];
         }
     return ray;
+}
+
+// Where the ray meets the plane a x + b y + c z + d = 0.
+Vec3 PlanePoint(const Ray& ray, const std::array<double, 4>& plane) {
+    const auto dot = [&](const Vec3& u) { return plane[0] * u[0] + plane[1] * u[1] + plane[2] * u[2]; };
+    const double t = -(dot(ray.origin) + plane[3]) / dot(ray.direction);
+    return {ray.origin[0] + t * ray.direction[0], ray.origin[1] + t * ray.direction[1],
+            ray.origin[2] + t * ray.direction[2]};
+}
+
+std::vector<Vec3> Corners(const Vec3& low, const Vec3& high) {
+    std::vector<Vec3> corners;
+    for (int bits = 0; bits < 8; ++bits)
+        corners.push_back({bits & 1 ? high[0] : low[0], bits & 2 ? high[1] : low[1], bits & 4 ? high[2] : low[2]});
+    return corners;
+}
+
+// The camera korvex-render frames the drawn box [low, high] with in the
+// whole 64 x 64 picture (no colour bar), its depth range holding enclosed.
+Rendering::ViewMatrices CameraOf(const Vec3& low, const Vec3& high, const CameraChoice& choice,
+                                 const std::vector<Vec3>& enclosed = {}) {
+    ScenePlan plan;
+    for (std::size_t a = 0; a < 3; ++a) plan.layout.dimensions[a] = low[a] == high[a] ? 1 : 2;
+    for (const Vec3& p : Corners(low, high)) plan.drawnPoints.push_back({p[0], p[1], p[2]});
+    for (const Vec3& p : enclosed) plan.depthPoints.push_back({p[0], p[1], p[2]});
+    return FrameScene(plan, ViewDirectionFor(choice, plan.layout), choice, {0, 0, kSize, kSize}, kSize, kSize);
 }
 
 // Where the ray enters the box, if it does.
@@ -109,7 +149,7 @@ std::optional<Vec3> EntryPoint(const Ray& ray, const Vec3& low, const Vec3& high
                 ray.origin[2] + enter * ray.direction[2]};
 }
 
-double ProjectedDepth(const CameraMatrices& camera, const Vec3& p) {
+double ProjectedDepth(const Rendering::ViewMatrices& camera, const Vec3& p) {
     const auto mvp = camera.projection * camera.view;
     double z = mvp.GetElement(2, 3, false), w = mvp.GetElement(3, 3, false);
     for (int c = 0; c < 3; ++c) {
@@ -132,9 +172,10 @@ std::optional<Probe> PrintedProbe(const std::string& out) {
 struct Picture {
     std::uint32_t width = 0, height = 0;
     std::vector<std::uint8_t> rgba;
+    const std::uint8_t* At(std::uint32_t x, std::uint32_t y) const { return &rgba[4 * (std::size_t{y} * width + x)]; }
     bool IsBackground(std::uint32_t x, std::uint32_t y) const {
-        const std::size_t i = 4 * (std::size_t{y} * width + x);
-        return rgba[i] == 255 && rgba[i + 1] == 255 && rgba[i + 2] == 255;
+        const std::uint8_t* p = At(x, y);
+        return p[0] == 255 && p[1] == 255 && p[2] == 255;
     }
 };
 
@@ -148,56 +189,76 @@ Picture ReadPng(const std::string& path) {
     return picture;
 }
 
+// What a pixel must show: the camera frames the drawn box [low, high]
+// (enclosed besides in its depth range); the pixel's ray meets what is
+// drawn at hit (by default where it enters the box), whose value is value.
+struct Sight {
+    Vec3 low = kBoxMin, high = kBoxMax;
+    std::function<std::optional<Vec3>(const Ray&)> hit;
+    std::function<double(const Vec3&)> value = Field;
+    std::vector<Vec3> enclosed;
+    bool checkDepth = true;
+    double tolerance = kValueTolerance;
+};
+
+// What lies on the plane a x + b y + c z + d = 0, drawn within [low, high].
+Sight OnPlane(const Vec3& low, const Vec3& high, const std::array<double, 4>& plane) {
+    Sight sight;
+    sight.low = low;
+    sight.high = high;
+    sight.hit = [plane](const Ray& ray) { return std::optional<Vec3>(PlanePoint(ray, plane)); };
+    return sight;
+}
+
 class KorvexRenderGLTest : public AppRunTest {
 protected:
-    // Renders grid.vtk with the options and checks the value printed for
-    // the pixel against the field where its ray meets the box [low, high];
-    // sample: where the value is read, given the point hit.
-    void ExpectProbe(const std::vector<std::string>& options, std::uint32_t x, std::uint32_t y, const Vec3& low,
-                     const Vec3& high, double azimuth, double elevation, const std::function<Vec3(Vec3)>& sample,
-                     bool checkDepth = true) {
+    // Renders the file with the options, no colour bar, from the choice, and
+    // checks the value and depth printed for the pixel against the sight.
+    void ExpectProbe(const std::vector<std::string>& options, std::uint32_t x, std::uint32_t y,
+                     const CameraChoice& choice, const Sight& sight = {}) {
+        static const char* const kPresets[] = {"+x", "-x", "+y", "-y", "+z", "-z", "iso"};
         std::vector<std::string> args{file_, "--size", "64x64", "--probe", std::to_string(x) + "," + std::to_string(y),
-                                      "--azimuth", std::to_string(azimuth), "--elevation", std::to_string(elevation),
-                                      "-o", "out/grid.png"};
+                                      "--colorbar", "off", "-o", "out/grid.png"};
+        if (choice.preset) args.insert(args.end(), {"--view", kPresets[static_cast<int>(*choice.preset)]});
+        if (choice.azimuth) args.insert(args.end(), {"--azimuth", std::to_string(*choice.azimuth)});
+        if (choice.elevation) args.insert(args.end(), {"--elevation", std::to_string(*choice.elevation)});
+        if (choice.orthographic) args.push_back("--ortho");
         args.insert(args.end(), options.begin(), options.end());
         const AppRun run = Run(args);
         ASSERT_EQ(run.status, 0) << run.err;
         const std::optional<Probe> probe = PrintedProbe(run.out);
         ASSERT_TRUE(probe) << run.out;
 
-        const CameraMatrices camera = OrbitCamera(sceneBox_, azimuth, elevation, 1.0, 1.0);
-        const std::optional<Vec3> hit = EntryPoint(PixelRay(camera, x, y), low, high);
+        const Rendering::ViewMatrices camera = CameraOf(sight.low, sight.high, choice, sight.enclosed);
+        const Ray ray = PixelRay(camera, x, y);
+        const std::optional<Vec3> hit = sight.hit ? sight.hit(ray) : EntryPoint(ray, sight.low, sight.high);
         ASSERT_TRUE(hit) << "the pixel must see the box";
-        EXPECT_NEAR(probe->value, Field(sample(*hit)), kValueTolerance) << "pixel " << x << "," << y;
-        if (checkDepth) {
+        EXPECT_NEAR(probe->value, sight.value(*hit), sight.tolerance) << "pixel " << x << "," << y;
+        if (sight.checkDepth) {
             EXPECT_NEAR(probe->depth, ProjectedDepth(camera, *hit), kDepthTolerance);
         }
-
         const Picture picture = ReadPng(Path("out/grid.png"));
         ASSERT_EQ(picture.width, kSize);
         ASSERT_EQ(picture.height, kSize);
-        EXPECT_TRUE(picture.IsBackground(0, 0));
         EXPECT_FALSE(picture.IsBackground(x, y));
     }
 
-    Rendering::boundingbox<float, 3> sceneBox_{{-1, 0, 2}, {1, 3, 4}};
     std::string file_ = "grid.vtk";
 };
 
-const auto kAsIs = [](Vec3 p) { return p; };
+const CameraChoice kOrbit{{}, -60.0, 25.0};
 
 TEST_F(KorvexRenderGLTest, SurfaceShowsTheFieldWhereEachRayEntersTheGrid) {
     WriteFile("grid.vtk", LinearGridFile());
     // The centre sees the front faces' corner region; the others one face each.
     for (const auto& [x, y] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{{32, 32}, {20, 40}, {45, 22}})
-        ExpectProbe({}, x, y, kBoxMin, kBoxMax, -60.0, 25.0, kAsIs);
+        ExpectProbe({}, x, y, kOrbit);
 }
 
 TEST_F(KorvexRenderGLTest, VoxelsOfEveryCellShowTheSameField) {
     WriteFile("grid.vtk", LinearGridFile());
-    ExpectProbe({"--draw", "voxels", "--voxel-range", "-100,100"}, 32, 32, kBoxMin, kBoxMax, -60.0, 25.0, kAsIs);
-    ExpectProbe({"--draw", "voxels", "--voxel-range", "-100,100", "--wireframe"}, 40, 26, kBoxMin, kBoxMax, 30.0, -20.0,
-                kAsIs);
+    ExpectProbe({"--draw", "voxels", "--voxel-range", "-100,100"}, 32, 32, kOrbit);
+    ExpectProbe({"--draw", "voxels", "--voxel-range", "-100,100", "--wireframe"}, 40, 26, {{}, 30.0, -20.0});
 }
 
 TEST_F(KorvexRenderGLTest, CapClosesTheCutWithTheFieldOnThePlane) {
@@ -205,31 +266,26 @@ TEST_F(KorvexRenderGLTest, CapClosesTheCutWithTheFieldOnThePlane) {
     // Keep x <= 0 and look from +x: the centre ray meets the cap at x = 0.
     // A cap is drawn on one quad four box diagonals wide, across which the
     // interpolated depth strays far (0.06 here): only its value is checked.
-    const Vec3 cutMax{0.0, kBoxMax[1], kBoxMax[2]};
-    ExpectProbe({"--clip", "-1,0,0,0"}, 32, 32, kBoxMin, cutMax, 0.0, 10.0, kAsIs, false);
-    ExpectProbe({"--clip", "-2,0,0,0"}, 30, 36, kBoxMin, cutMax, 0.0, 10.0, kAsIs, false);
+    // The camera frames the half kept, its depth range holding the whole box.
+    Sight cut{kBoxMin, {0.0, kBoxMax[1], kBoxMax[2]}, {}, Field, Corners(kBoxMin, kBoxMax), false};
+    ExpectProbe({"--clip", "-1,0,0,0"}, 32, 32, {{}, 0.0, 10.0}, cut);
+    ExpectProbe({"--clip", "-2,0,0,0"}, 30, 36, {{}, 0.0, 10.0}, cut);
     // Without caps the ray passes through the cut and meets the far face from inside.
-    const AppRun open = Run({"grid.vtk", "--size", "64x64", "--azimuth", "0", "--elevation", "0", "--clip", "-1,0,0,0",
-                             "--capping", "off", "-o", "out/open.png"});
-    ASSERT_EQ(open.status, 0) << open.err;
-    const std::optional<Probe> probe = PrintedProbe(open.out);
-    ASSERT_TRUE(probe) << open.out;
-    const Ray ray = PixelRay(OrbitCamera(sceneBox_, 0.0, 0.0, 1.0, 1.0), 32, 32);
-    const double t = (kBoxMin[0] - ray.origin[0]) / ray.direction[0];
-    EXPECT_NEAR(probe->value,
-                Field({kBoxMin[0], ray.origin[1] + t * ray.direction[1], ray.origin[2] + t * ray.direction[2]}),
-                kValueTolerance);
+    Sight open = OnPlane(kBoxMin, cut.high, {1, 0, 0, -kBoxMin[0]});
+    open.checkDepth = false;
+    ExpectProbe({"--clip", "-1,0,0,0", "--capping", "off"}, 32, 32, {{}, 0.0, 0.0}, open);
 }
 
 TEST_F(KorvexRenderGLTest, DeformationMovesTheSurfaceAndKeepsItsValues) {
     // Every sample lifted by (0, 0, 1), shown at half: the box is drawn
     // 0.5 higher, each point still carrying its own value.
     WriteFile("grid.vtk", LinearGridFile(true));
-    sceneBox_ = {{-1, 0, 1.5f}, {1, 3, 4.5f}};
-    const Vec3 liftedMin{kBoxMin[0], kBoxMin[1], kBoxMin[2] + 0.5}, liftedMax{kBoxMax[0], kBoxMax[1], kBoxMax[2] + 0.5};
-    const auto lowered = [](Vec3 p) { return Vec3{p[0], p[1], p[2] - 0.5}; };
-    ExpectProbe({"--deform", "0.5"}, 32, 32, liftedMin, liftedMax, -60.0, 25.0, lowered);
-    ExpectProbe({"--deform", "0.5"}, 25, 20, liftedMin, liftedMax, -60.0, 25.0, lowered);
+    Sight lifted;
+    lifted.low[2] += 0.5;
+    lifted.high[2] += 0.5;
+    lifted.value = [](const Vec3& p) { return Field({p[0], p[1], p[2] - 0.5}); };
+    ExpectProbe({"--deform", "0.5"}, 32, 32, kOrbit, lifted);
+    ExpectProbe({"--deform", "0.5"}, 25, 20, kOrbit, lifted);
 }
 
 TEST_F(KorvexRenderGLTest, CellValuesLieAtCellCentresAndTheSurfaceAtTheBoxOfTheCells) {
@@ -238,19 +294,123 @@ TEST_F(KorvexRenderGLTest, CellValuesLieAtCellCentresAndTheSurfaceAtTheBoxOfTheC
     // Between the outermost centres the GPU interpolates the linear field
     // exactly; outside them, within half a cell of the surface, it holds the
     // outermost value.
-    const auto clamped = [](Vec3 p) {
+    Sight sight;
+    sight.value = [](Vec3 p) {
         const Vec3 low{-0.875, 0.25, 2.25}, high{0.875, 2.75, 3.75};
         for (int a = 0; a < 3; ++a) p[a] = std::clamp(p[a], low[a], high[a]);
-        return p;
+        return Field(p);
     };
     for (const auto& [x, y] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{{32, 32}, {20, 40}, {45, 22}})
-        ExpectProbe({}, x, y, kBoxMin, kBoxMax, -60.0, 25.0, clamped);
+        ExpectProbe({}, x, y, kOrbit, sight);
 }
 
 TEST_F(KorvexRenderGLTest, UnevenCoordinatesAreResampledOverTheTrueBox) {
     WriteFile("grid.vtk", UnevenGridFile());
     for (const auto& [x, y] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{{32, 32}, {20, 40}})
-        ExpectProbe({}, x, y, kBoxMin, kBoxMax, -60.0, 25.0, kAsIs);
+        ExpectProbe({}, x, y, kOrbit);
+}
+
+TEST_F(KorvexRenderGLTest, ViewsLookAlongTheirAxisAndFlatGridsFaceOn) {
+    WriteFile("grid.vtk", LinearGridFile());
+    using Rendering::ViewPreset;
+    for (const ViewPreset preset : {ViewPreset::PlusX, ViewPreset::MinusX, ViewPreset::PlusY, ViewPreset::MinusY,
+                                    ViewPreset::PlusZ, ViewPreset::MinusZ})
+        ExpectProbe({}, 24, 40, {preset, {}, {}, true});
+    ExpectProbe({}, 24, 40, {ViewPreset::Isometric, {}, {}});
+    WriteFile("grid.vtk", LinearGridFile(false, false, 1));
+    Sight flat;
+    flat.high[2] = flat.low[2];
+    ExpectProbe({}, 30, 20, {}, flat);
+}
+
+// Slices and contours seen edge-on along x: the value printed is that of
+// the field where the pixel's ray meets their plane.
+TEST_F(KorvexRenderGLTest, SlicesAndContoursShowTheFieldWhereTheyLie) {
+    WriteFile("grid.vtk", LinearGridFile(false, true));
+    const auto plane = [](double x) {
+        return OnPlane({x, kBoxMin[1], kBoxMin[2]}, {x, kBoxMax[1], kBoxMax[2]}, {1, 0, 0, -x});
+    };
+    const CameraChoice alongX{Rendering::ViewPreset::MinusX, {}, {}, true};
+    ExpectProbe({"--slice", "x=0.25"}, 20, 40, alongX, plane(0.25));
+    // g = 2x is 0.6 at x = 0.3; the contour is coloured by f.
+    ExpectProbe({"--scalars", "g", "--contour", "0.6", "--color-by", "f"}, 40, 24, alongX, plane(0.3));
+    // The GPU interpolates log10 of the values: 10 to that power falls short
+    // of the linear value by about (its change across a cell)^2 / 8f, < 0.05 here.
+    Sight logarithmic = plane(0.25);
+    logarithmic.tolerance = 0.05;
+    ExpectProbe({"--slice", "x=0.25", "--log"}, 20, 40, alongX, logarithmic);
+    const Sight oblique = OnPlane({-0.5, kBoxMin[1], 2.5}, {1, kBoxMax[1], kBoxMax[2]}, {1, 0, 1, -3.5});
+    ExpectProbe({"--slice", "1,0,1,-3.5"}, 32, 32, alongX, oblique);
+}
+
+// What is kept of the box, 1 wide and 2 high seen along y, fills the
+// picture's height but for the margins, whatever was cut away.
+TEST_F(KorvexRenderGLTest, FramingFillsThePictureWithWhatIsDrawn) {
+    WriteFile("grid.vtk", LinearGridFile());
+    const AppRun run = Run({"grid.vtk", "--size", "64x64", "--clip", "-1,0,0,0", "--view", "-y", "--ortho",
+                            "--colorbar", "off", "-o", "half.png"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Picture picture = ReadPng(Path("half.png"));
+    std::uint32_t top = kSize, bottom = 0, left = kSize, right = 0;
+    for (std::uint32_t y = 0; y < kSize; ++y)
+        for (std::uint32_t x = 0; x < kSize; ++x)
+            if (!picture.IsBackground(x, y)) {
+                top = std::min(top, y), bottom = std::max(bottom, y);
+                left = std::min(left, x), right = std::max(right, x);
+            }
+    // 2 units over 2.2 of view: from 2.9 to 61.1 pixels down, 17.45 to 46.55
+    // across; the pixels whose centres lie within.
+    EXPECT_EQ(top, 3u);
+    EXPECT_EQ(bottom, 60u);
+    EXPECT_EQ(left, 17u);
+    EXPECT_EQ(right, 46u);
+}
+
+// The bar where the overlay lays it out, in the colour map's colours from
+// the bottom up, labelled; the title above; the surface beside them.
+TEST_F(KorvexRenderGLTest, ColourBarTitleAndBackgroundExplainThePicture) {
+    WriteFile("grid.vtk", LinearGridFile());
+    const AppRun run = Run({"grid.vtk", "--size", "240x160", "--title", "Linear", "--colormap", "inferno"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Picture picture = ReadPng(Path("out/grid.png"));
+    ASSERT_EQ(picture.width, 240u);
+    std::string error;
+    const auto overlay = Rendering::Overlay::Create(Rendering::FindSansFont(&error), 240, 160, &error);
+    ASSERT_NE(overlay, nullptr) << error;
+    Rendering::OverlayDesc desc{"Linear", Rendering::ColorBarDesc{{}, {}, {}, 5, 19, false, "f"}};
+    const Rendering::OverlayLayout layout = overlay->Layout(desc);
+    ASSERT_TRUE(layout.colorBar);
+    const Rendering::PixelRect strip = layout.colorBar->strip;
+    const std::vector<std::uint8_t> inferno = *Rendering::ColorMapTable("inferno");
+    const auto x = static_cast<std::uint32_t>(strip.x + strip.width / 2);
+    // The end pixels' centres lie within 2 entries of the ends (80 pixels for 256 entries).
+    for (const auto& [y, end, inner] : {std::tuple<int, std::size_t, std::size_t>{strip.Bottom() - 1, 0, 2},
+                                        {strip.y, 255, 253}})
+        for (std::size_t c = 0; c < 3; ++c) {
+            const int tolerance = std::abs(inferno[4 * end + c] - inferno[4 * inner + c]) + 2;
+            EXPECT_NEAR(picture.At(x, static_cast<std::uint32_t>(y))[c], inferno[4 * end + c], tolerance) << y;
+        }
+    std::size_t ink = 0, outside = 0;
+    for (std::uint32_t y = 0; y < 160; ++y)
+        for (std::uint32_t px = 0; px < 240; ++px) {
+            const bool drawn = !picture.IsBackground(px, y);
+            if (px > static_cast<std::uint32_t>(strip.Right()) + 2) ink += drawn ? 1 : 0;  // labels
+            const bool inScene = px < static_cast<std::uint32_t>(layout.scene.Right()) &&
+                                 y >= static_cast<std::uint32_t>(layout.scene.y);
+            if (drawn && !inScene && px < static_cast<std::uint32_t>(strip.x) - 1) ++outside;  // title only
+        }
+    EXPECT_GT(ink, 30u);
+    EXPECT_GT(outside, 20u) << "title";
+
+    const AppRun clear = Run({"grid.vtk", "--size", "64x48", "--colorbar", "off", "--background", "transparent",
+                              "-o", "clear.png"});
+    ASSERT_EQ(clear.status, 0) << clear.err;
+    EXPECT_EQ(ReadPng(Path("clear.png")).At(0, 0)[3], 0);
+    const AppRun dark = Run({"grid.vtk", "--size", "64x48", "--background", "#102030", "-o", "dark.png"});
+    ASSERT_EQ(dark.status, 0) << dark.err;
+    const Picture darkPicture = ReadPng(Path("dark.png"));
+    const std::uint8_t* corner = darkPicture.At(0, 0);
+    EXPECT_EQ((std::array<int, 4>{corner[0], corner[1], corner[2], corner[3]}), (std::array<int, 4>{16, 32, 48, 255}));
 }
 
 TEST_F(KorvexRenderGLTest, APictureWithNothingInItIsAnError) {
@@ -283,7 +443,7 @@ TEST_F(KorvexRenderGLTest, DemoWritesItsPicturesAndTheProbedTemperature) {
     EXPECT_EQ(Files(), (std::vector<std::string>{"out/demo-edges.png", "out/demo-probe.png", "out/demo-surface.png",
                                                  "out/demo-voxels.png"}));
     std::smatch match;
-    ASSERT_TRUE(std::regex_search(run.out, match, std::regex(R"(temperature under the image centre: (\S+) C)")))
+    ASSERT_TRUE(std::regex_search(run.out, match, std::regex(R"(temperature at the cross: (\S+) C)")))
         << run.out;
     const double temperature = std::stod(match[1]);
     EXPECT_GT(temperature, 20.0);

@@ -40,7 +40,7 @@ TEST_F(KorvexRenderSeriesGLTest, ASliceOfTheStepsSharesTheSeriesRangeAndDeformat
     // The largest displacement, 0.5, moves a tenth of the diagonal sqrt(3).
     EXPECT_NE(run.out.find("--deform auto: factor 0.34641 "), std::string::npos) << run.out;
     // cube_1's values, 0 to 1, lie within the others'; the range is theirs.
-    EXPECT_NE(run.out.find("'f' of cube_10.vtk (10x10x10, colours 0 to 10)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("'f' of cube_10.vtk (10x10x10, colours viridis 0 to 10)"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // that frames them.
 
 #include <DemoScene.h>
-#include <OrbitCamera.h>
+#include <SceneCamera.h>
 #include <ScenePlan.h>
 #include <VoxelSelection.h>
 
@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <optional>
 #include <tuple>
 
@@ -35,6 +36,14 @@ UniformField SmallGrid(bool vectors) {
     return grid;
 }
 
+// The box around what the plan draws.
+Rendering::boundingbox<float, 3> DrawnBox(const ScenePlan& plan) {
+    Rendering::boundingbox<float, 3> box;
+    for (const Rendering::KxVector3d& p : plan.drawnPoints)
+        box.Add({static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)});
+    return box;
+}
+
 RenderOptions FileOptions() {
     RenderOptions options;
     options.inputPaths = {"grid.vtk"};
@@ -56,14 +65,14 @@ TEST(ScenePlanTest, DefaultsComeFromTheData) {
     EXPECT_EQ(plan.layers[0].deformation, 1.0f);
     EXPECT_FALSE(plan.surfaceTriangles.empty());
     EXPECT_TRUE(plan.edgeLines.empty() && plan.voxels.empty());
-    // The camera frames the cells widened by the displacement, axis by axis.
-    EXPECT_EQ(plan.sceneBox, (Rendering::boundingbox<float, 3>({0, 0, -1}, {2, 2, 3})));
+    // The camera frames the cells where the displacement moves them.
+    EXPECT_EQ(DrawnBox(plan), (Rendering::boundingbox<float, 3>({0, 0, -1}, {2, 2, 1})));
 
     // Vectors in the data move nothing unless asked to.
     const PlanResult notAsked = PlanFromOptions(SmallGrid(true), FileOptions());
     ASSERT_EQ(notAsked.error, "");
     EXPECT_EQ(notAsked.plan.layers[0].deformation, 0.0f);
-    EXPECT_EQ(notAsked.plan.sceneBox, (Rendering::boundingbox<float, 3>({0, 0, 0}, {2, 2, 2})));
+    EXPECT_EQ(DrawnBox(notAsked.plan), (Rendering::boundingbox<float, 3>({0, 0, 0}, {2, 2, 2})));
 }
 
 TEST(ScenePlanTest, OptionsReachEveryLayerInDrawOrder) {
@@ -88,6 +97,9 @@ TEST(ScenePlanTest, OptionsReachEveryLayerInDrawOrder) {
         EXPECT_EQ(std::tuple(layer.deformation, layer.alpha, layer.capping), std::tuple(0.5f, 0.5f, false));
     }
     EXPECT_FALSE(plan.surfaceTriangles.empty() || plan.edgeLines.empty());
+    // What is kept of x >= 0.5, moved down by half; the whole box for the depth range.
+    EXPECT_EQ(DrawnBox(plan), (Rendering::boundingbox<float, 3>({0.5f, 0, -0.5f}, {2, 2, 1.5f})));
+    EXPECT_TRUE(plan.depthPoints.empty()) << "no caps";
     // Cell means are 5.5 and 6.5 in the lower cells (x first, then second
     // column), 15.5 and 16.5 in the upper ones.
     EXPECT_EQ(plan.voxels, (std::vector<std::uint32_t>{PackVoxel(1, 0, 0), PackVoxel(1, 1, 0), PackVoxel(0, 0, 1),
@@ -175,46 +187,65 @@ TEST(ScenePlanTest, DemoPicturesArePlannedWithTheirGeometry) {
     EXPECT_TRUE(capped && voxels && deformedEdges && probed);
 }
 
-// Projects p with the camera to normalised device coordinates and depth.
-std::array<double, 3> Project(const CameraMatrices& camera, const std::array<double, 3>& p) {
-    const Rendering::KxTransformMatrix mvp = camera.projection * camera.view;
-    std::array<double, 4> clip{};
-    for (int r = 0; r < 4; ++r)
-        clip[r] = mvp.GetElement(r, 0, false) * p[0] + mvp.GetElement(r, 1, false) * p[1] +
-                  mvp.GetElement(r, 2, false) * p[2] + mvp.GetElement(r, 3, false);
-    return {clip[0] / clip[3], clip[1] / clip[3], clip[2] / clip[3]};
+TEST(ScenePlanTest, SlicesContoursAndLogarithmicColoursArePlanned) {
+    RenderOptions options = FileOptions();
+    options.slices = {{1, 0, 0, -1}};  // x = 1
+    options.contours = {15.0f};        // x + 10 z = 15
+    options.logarithmic = true;
+    options.clipPlanes = {{0, 0, 1, -0.5f}};
+    const PlanResult result = PlanFromOptions(SmallGrid(false), options);
+    ASSERT_EQ(result.error, "");
+    const ScenePlan& plan = result.plan;
+    ASSERT_EQ(plan.layers.size(), 3u);
+    EXPECT_EQ(plan.layers[1].kind, LayerKind::Slices);
+    EXPECT_EQ(plan.layers[2].kind, LayerKind::Contours);
+    EXPECT_TRUE(plan.layers[0].capping && !plan.layers[1].capping && !plan.layers[2].capping);
+    for (const Rendering::VertexPN& v : plan.sliceTriangles) EXPECT_EQ(v.position[0], 1.0f);
+    for (const Rendering::VertexPN& v : plan.contourTriangles)
+        EXPECT_NEAR(v.position[0] + 10 * v.position[2], 15.0f, 1e-5f);
+    // Colours over the values above 0, 1 to 22; the meshes get their logarithms.
+    EXPECT_EQ(plan.valueRange, (std::array<float, 2>{1, 22}));
+    EXPECT_NEAR(MeshValueRange(plan)[1], std::log10(22.0f), 1e-6f);
+    EXPECT_NEAR(DataValue(plan, 1.0f), 10.0f, 1e-5f);
+    // The capped surface is cut: the depth range holds all of it.
+    EXPECT_EQ(plan.depthPoints.size(), 8u);
+
+    options.slices = {{1, 0, 0, -5}};
+    EXPECT_EQ(PlanFromOptions(SmallGrid(false), options).error, "--slice x=5 does not cut the grid");
+    options.slices.clear();
+    options.contours = {100.0f};
+    EXPECT_EQ(PlanFromOptions(SmallGrid(false), options).error,
+              "--contour 100: 'v' ranges from 0 to 22 and does not cross it");
+    UniformField negative = SmallGrid(false);
+    for (float& v : negative.scalars) v = -v;
+    EXPECT_EQ(PlanFromOptions(negative, options).error, "--log needs values above 0: 'v' has none");
 }
 
-TEST(ScenePlanTest, OrbitCameraFramesTheBoxWithDepthInZeroToOne) {
-    const Rendering::boundingbox<float, 3> box({0, 0, 0}, {4, 1, 1});
-    for (const double aspect : {4.0 / 3.0, 0.5})
-        for (const double azimuth : {-60.0, 0.0, 135.0})
-            for (const double elevation : {-89.0, 25.0, 89.0}) {
-                const CameraMatrices camera = OrbitCamera(box, azimuth, elevation, 1.0, aspect);
-                const std::array<double, 3> centre = Project(camera, {2.0, 0.5, 0.5});
-                EXPECT_NEAR(centre[0], 0.0, 1e-9);
-                EXPECT_NEAR(centre[1], 0.0, 1e-9);
-                for (int corner = 0; corner < 8; ++corner) {
-                    const std::array<double, 3> p =
-                        Project(camera, {corner & 1 ? 4.0 : 0.0, corner & 2 ? 1.0 : 0.0, corner & 4 ? 1.0 : 0.0});
-                    EXPECT_LT(std::fabs(p[0]), 1.0) << azimuth << " " << elevation << " " << aspect;
-                    EXPECT_LT(std::fabs(p[1]), 1.0);
-                    EXPECT_GT(p[2], 0.0);
-                    EXPECT_LT(p[2], 1.0);
-                }
-            }
-    // Azimuth 0, elevation 0: the camera looks from +x, so the +x face is
-    // nearer; azimuth 90 looks from +y, elevation 60 from above.
-    const CameraMatrices side = OrbitCamera(box, 0.0, 0.0, 1.0, 1.0);
-    EXPECT_LT(Project(side, {4, 0.5, 0.5})[2], Project(side, {0, 0.5, 0.5})[2]);
-    const CameraMatrices front = OrbitCamera(box, 90.0, 0.0, 1.0, 1.0);
-    EXPECT_LT(Project(front, {2, 1, 0.5})[2], Project(front, {2, 0, 0.5})[2]);
-    const CameraMatrices above = OrbitCamera(box, 0.0, 60.0, 1.0, 1.0);
-    EXPECT_LT(Project(above, {2, 0.5, 1})[2], Project(above, {2, 0.5, 0})[2]);
-    // Zoom 2 doubles the picture about its centre.
-    const CameraMatrices far = OrbitCamera(box, 30.0, 20.0, 1.0, 1.0);
-    const CameraMatrices near = OrbitCamera(box, 30.0, 20.0, 2.0, 1.0);
-    EXPECT_NEAR(Project(near, {4, 1, 1})[0], 2.0 * Project(far, {4, 1, 1})[0], 1e-9);
+TEST(ScenePlanTest, CameraLooksFromTheChosenSideAndFlatGridsFaceOn) {
+    struct Row {
+        const char* name;
+        CameraChoice choice;
+        std::array<std::size_t, 3> dimensions;
+        double turn;
+        Rendering::KxVector3d forward;
+    };
+    const double c25 = std::cos(25 * std::numbers::pi / 180), s25 = std::sin(25 * std::numbers::pi / 180);
+    const Row rows[] = {
+        {"default angles", {}, {3, 3, 3}, 0, {-c25 * 0.5, c25 * std::sqrt(0.75), -s25}},
+        {"from +x", {{}, 0.0, 0.0}, {3, 3, 3}, 0, {-1, 0, 0}},
+        {"flat in z", {}, {3, 3, 1}, 0, {0, 0, -1}},
+        {"flat in y", {}, {3, 1, 3}, 0, {0, 1, 0}},
+        {"flat, angles given", {{}, 0.0, 0.0}, {3, 3, 1}, 0, {-1, 0, 0}},
+        {"preset turned a quarter", {Rendering::ViewPreset::PlusX, {}, {}}, {3, 3, 3}, 90, {0, 1, 0}},
+    };
+    for (const Row& row : rows) {
+        Fields::GridLayout grid;
+        grid.dimensions = row.dimensions;
+        const Rendering::KxVector3d f = ViewDirectionFor(row.choice, grid, row.turn).forward;
+        EXPECT_NEAR(f.x, row.forward.x, 1e-12) << row.name;
+        EXPECT_NEAR(f.y, row.forward.y, 1e-12) << row.name;
+        EXPECT_NEAR(f.z, row.forward.z, 1e-12) << row.name;
+    }
 }
 
 }  // namespace

@@ -51,12 +51,21 @@ std::string PlaneText(const std::array<double, 4>& plane) {
     return text;
 }
 
-std::string MakeSlices(ScenePlan& plan) {
+// A mesh's slices and contours lie in the cells of its lattice that are
+// inside it: the lattice's other values only keep the texture in range.
+std::span<const std::uint8_t> InsideMesh(const Fields::UniformField& field) {
+    return field.mesh ? std::span<const std::uint8_t>(field.mesh->inside) : std::span<const std::uint8_t>();
+}
+
+std::string MakeSlices(ScenePlan& plan, const Fields::UniformField& field) {
     const auto& spacing = plan.layout.spacing;
     const double piece = kCellsPerSlicePiece * std::max({spacing[0], spacing[1], spacing[2]});
     for (const std::array<double, 4>& plane : plan.slicePlanes) {
-        const std::vector<Rendering::VertexPN> triangles = Fields::SliceTriangles(plan.layout.CellBox(), plane, piece);
-        if (triangles.empty()) return "--slice " + PlaneText(plane) + " does not cut the grid";
+        const std::vector<Rendering::VertexPN> triangles =
+            field.mesh ? Fields::SliceInside(plan.layout, InsideMesh(field), plane)
+                       : Fields::SliceTriangles(plan.layout.CellBox(), plane, piece);
+        if (triangles.empty())
+            return "--slice " + PlaneText(plane) + " does not cut the " + (field.mesh ? "mesh" : "grid");
         plan.sliceTriangles.insert(plan.sliceTriangles.end(), triangles.begin(), triangles.end());
     }
     return {};
@@ -64,8 +73,13 @@ std::string MakeSlices(ScenePlan& plan) {
 
 std::string MakeContours(ScenePlan& plan, const Fields::UniformField& field) {
     const Fields::GridLayout samples = field.Samples();
+    const auto& n = samples.dimensions;
+    if (std::min({n[0], n[1], n[2]}) < 2)
+        return "--contour draws surfaces inside a volume; the values lie on a " + std::to_string(n[0]) + "x" +
+               std::to_string(n[1]) + "x" + std::to_string(n[2]) + " grid";
     for (float value : plan.contourValues) {
-        const std::vector<Rendering::VertexPN> triangles = Fields::Isosurface(samples, field.scalars, value);
+        const std::vector<Rendering::VertexPN> triangles =
+            Fields::Isosurface(samples, field.scalars, value, InsideMesh(field));
         if (triangles.empty()) {
             const std::array<float, 2> range = ValueRangeOf(OwnValues(field));
             return "--contour " + Format(value) + ": " + field.scalarsLabel + " ranges from " + Format(range[0]) +
@@ -132,11 +146,9 @@ std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field) {
         if (plan.edgeLines.empty()) return "the grid is " + Dimensions(field) + ": it has no cell edges";
     }
     if (Draws(plan, LayerKind::Voxels)) {
-        // Of a mesh's lattice, the cells inside the mesh only.
-        const std::span<const std::uint8_t> inside =
-            field.mesh ? std::span<const std::uint8_t>(field.mesh->inside) : std::span<const std::uint8_t>();
         Fields::VoxelSelection selection = Fields::SelectVoxels(plan.layout, field.scalars, field.location,
-                                                                plan.voxelRange[0], plan.voxelRange[1], inside);
+                                                                plan.voxelRange[0], plan.voxelRange[1],
+                                                                InsideMesh(field));
         if (!selection.error.empty()) return selection.error;
         if (selection.voxels.empty())
             return "no cell lies in the voxel range " + Format(plan.voxelRange[0]) + " to " +
@@ -144,7 +156,7 @@ std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field) {
         plan.voxels = std::move(selection.voxels);
     }
     if (Draws(plan, LayerKind::Slices))
-        if (std::string message = MakeSlices(plan); !message.empty()) return message;
+        if (std::string message = MakeSlices(plan, field); !message.empty()) return message;
     if (Draws(plan, LayerKind::Contours))
         if (std::string message = MakeContours(plan, field); !message.empty()) return message;
     plan.drawnPoints = DrawnPoints(plan, field);

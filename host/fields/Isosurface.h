@@ -4,6 +4,7 @@
 
 #include <Korvex/Rendering/Simulation/IGeometry.h>
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -19,8 +20,12 @@ namespace Korvex::Fields {
 // unit, pointing to higher values. A vertex shared by triangles is computed
 // once from the same two samples, so the geometry builder merges its copies
 // exactly. Cells with a corner that is NaN or set beyond every range give
-// nothing, and so does a grid flat along an axis. Raises
-// std::invalid_argument when the values are fewer than the grid's samples.
-std::vector<Rendering::VertexPN> Isosurface(const GridLayout& grid, std::span<const float> values, float isoValue);
+// nothing, and so does a grid flat along an axis. With inside (a flag per
+// sample), the surface ends where the flags, interpolated as the field is,
+// reach a half: halfway between samples inside and outside. Raises
+// std::invalid_argument when the values or flags are fewer than the grid's
+// samples.
+std::vector<Rendering::VertexPN> Isosurface(const GridLayout& grid, std::span<const float> values, float isoValue,
+                                            std::span<const std::uint8_t> inside = {});
 
 }  // namespace Korvex::Fields

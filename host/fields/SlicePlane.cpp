@@ -1,5 +1,6 @@
 #include "SlicePlane.h"
 
+#include "Isosurface.h"
 #include "SurfaceTriangles.h"
 #include "Vec3.h"
 
@@ -68,6 +69,22 @@ std::vector<VertexPN> SliceTriangles(const boundingbox<float, 3>& box, const std
                          {ToVertex(outline[0], normal), ToVertex(outline[i], normal), ToVertex(outline[i + 1], normal)});
     }
     return SplitLongTriangles(std::move(triangles), maxPiece);
+}
+
+std::vector<VertexPN> SliceInside(const GridLayout& grid, std::span<const std::uint8_t> inside,
+                                  const std::array<double, 4>& plane) {
+    const Vec3 normal{plane[0], plane[1], plane[2]};
+    const double length = Length(normal);
+    if (!(length > 0.0) || !std::isfinite(length) || !std::isfinite(plane[3])) return {};
+    // The distance from the plane, whose zero is the plane and whose
+    // gradient its normal.
+    std::vector<float> distances(grid.Count());
+    for (std::size_t k = 0; k < grid.dimensions[2]; ++k)
+        for (std::size_t j = 0; j < grid.dimensions[1]; ++j)
+            for (std::size_t i = 0; i < grid.dimensions[0]; ++i)
+                distances[grid.Index(i, j, k)] =
+                    static_cast<float>((Dot(normal, grid.Point(i, j, k)) + plane[3]) / length);
+    return Isosurface(grid, distances, 0.0f, inside);
 }
 
 }  // namespace Korvex::Fields

@@ -4,6 +4,7 @@
 #include <DemoScene.h>
 #include <SceneCamera.h>
 #include <ScenePlan.h>
+#include <Vec3.h>
 #include <VoxelSelection.h>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 namespace Korvex::App {
 namespace {
 
+using Fields::operator-;
 using Fields::PackVoxel;
 using Fields::UniformField;
 
@@ -216,9 +218,47 @@ TEST(ScenePlanTest, SlicesContoursAndLogarithmicColoursArePlanned) {
     options.contours = {100.0f};
     EXPECT_EQ(PlanFromOptions(SmallGrid(false), options).error,
               "--contour 100: 'v' ranges from 0 to 22 and does not cross it");
+    UniformField flat = SmallGrid(false);
+    flat.points.dimensions = {9, 3, 1};
+    EXPECT_EQ(PlanFromOptions(flat, options).error,
+              "--contour draws surfaces inside a volume; the values lie on a 9x3x1 grid");
     UniformField negative = SmallGrid(false);
     for (float& v : negative.scalars) v = -v;
     EXPECT_EQ(PlanFromOptions(negative, options).error, "--log needs values above 0: 'v' has none");
+}
+
+// A mesh's slices and contours go through its lattice but only where the
+// mesh is: the tetrahedron x, y, z >= 0, x + y + z <= 1, f = z.
+TEST(ScenePlanTest, MeshSlicesAndContoursStayInsideTheMesh) {
+    Io::Dataset tetrahedron{Io::UnstructuredGrid{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {10}, {0, 4}, {0, 1, 2, 3}},
+                            {{"f", Io::Location::Points, 1, {0, 0, 0, 1}}}};
+    RenderOptions options = FileOptions();
+    options.resolution = 27000;  // 30^3: samples 1/29 apart
+    options.slices = {{0, 0, 1, -0.25}};
+    options.contours = {0.5f};
+    options.drawSurface = false;
+    const Fields::FieldResult field = FieldFromOptions(tetrahedron, options);
+    ASSERT_EQ(field.error, "");
+    const PlanResult result = PlanFromOptions(field.field, options);
+    ASSERT_EQ(result.error, "");
+    const auto area = [](const std::vector<Rendering::VertexPN>& triangles) {
+        double sum = 0.0;
+        for (std::size_t i = 0; i < triangles.size(); i += 3) {
+            const auto p = [&](std::size_t k) {
+                const float* v = triangles[i + k].position;
+                return Fields::Vec3{v[0], v[1], v[2]};
+            };
+            sum += 0.5 * Fields::Length(Fields::Cross(p(1) - p(0), p(2) - p(0)));
+        }
+        return sum;
+    };
+    // Triangles of legs 0.75 and 0.5, to within half a sample spacing of their long sides.
+    EXPECT_NEAR(area(result.plan.sliceTriangles), 0.75 * 0.75 / 2, 0.75 * 1.5 / 29);
+    EXPECT_NEAR(area(result.plan.contourTriangles), 0.5 * 0.5 / 2, 0.5 * 1.5 / 29);
+    // Within half a cell's diagonal, along (1, 1, 1) 1.5 spacings of x + y + z.
+    for (const auto* triangles : {&result.plan.sliceTriangles, &result.plan.contourTriangles})
+        for (const Rendering::VertexPN& v : *triangles)
+            EXPECT_LE(v.position[0] + v.position[1] + v.position[2], 1.0 + 1.5 / 29);
 }
 
 TEST(ScenePlanTest, CameraLooksFromTheChosenSideAndFlatGridsFaceOn) {

@@ -78,6 +78,34 @@ TEST(SliceTrianglesTest, CutsTheBoxAlongThePlaneFacingItsNormal) {
     EXPECT_NEAR(Area(SliceTriangles({{0, 0, 0}, {2, 1, 0}}, {0, 0, 1, 0}, 1.0)), 2.0, 1e-6);
 }
 
+// A mesh's lattice: 5^3 samples over [0, 4]^3, those with x <= 2 inside
+// the mesh, so that its slices and contours end at x = 2.5.
+TEST(SliceInsideTest, EndsHalfwayBetweenSamplesInsideAndOutside) {
+    const GridLayout grid{{5, 5, 5}, {0, 0, 0}, {1, 1, 1}};
+    std::vector<std::uint8_t> inside;
+    std::vector<float> z;
+    for (std::size_t k = 0; k < 5; ++k)
+        for (std::size_t j = 0; j < 5; ++j)
+            for (std::size_t i = 0; i < 5; ++i) {
+                inside.push_back(i <= 2);
+                z.push_back(static_cast<float>(k));
+            }
+    const struct {
+        const char* name;
+        std::vector<VertexPN> triangles;
+        double area;
+    } rows[] = {
+        {"across the boundary", SliceInside(grid, inside, {0, 0, 1, -1.5}), 2.5 * 4},
+        {"inside only", SliceInside(grid, inside, {1, 0, 0, -1}), 4 * 4},
+        {"outside only", SliceInside(grid, inside, {1, 0, 0, -3.5}), 0},
+        {"contour", Isosurface(grid, z, 1.5f, inside), 2.5 * 4},
+    };
+    for (const auto& row : rows) {
+        EXPECT_NEAR(Area(row.triangles), row.area, 1e-5) << row.name;
+        for (const VertexPN& v : row.triangles) EXPECT_LE(v.position[0], 2.5f + 1e-6f) << row.name;
+    }
+}
+
 // Samples of f on the cube [-1.2, 1.2]^3, 25 a side.
 GridLayout Sampled(const std::function<double(const Point&)>& f, std::vector<float>& values) {
     constexpr std::size_t kSide = 25;

@@ -50,6 +50,19 @@ KxTransformMatrix LiftOffSurface(const boundingbox<float, 3>& box) {
     return lift;
 }
 
+// Scaling moves no edge of a flat surface towards a viewer who faces it:
+// their projected depth is pulled towards the viewer by this much of the
+// depth range as well, far less than any surface lies behind another.
+KxTransformMatrix PulledForward(const KxTransformMatrix& projection) {
+    constexpr double kPull = 1e-4;
+    KxTransformMatrix pull({1.0, 0.0, 0.0, 0.0,  //
+                            0.0, 1.0, 0.0, 0.0,  //
+                            0.0, 0.0, 1.0, -kPull,  //
+                            0.0, 0.0, 0.0, 1.0});
+    pull.VerifyAndSetClass();
+    return pull * projection;
+}
+
 bool DrawsSurface(const ScenePlan& plan) {
     for (const Layer& layer : plan.layers)
         if (layer.kind == LayerKind::Surface) return true;
@@ -134,7 +147,10 @@ void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
         mesh.SetDeformation(layer.deformation);
         mesh.SetAlpha(layer.alpha);
         mesh.SetClipPlanes(layer.clipPlanes);
-        if (DrawsSurface(plan)) mesh.SetModelTransform(LiftOffSurface(plan.layout.CellBox()));
+        if (DrawsSurface(plan)) {
+            mesh.SetModelTransform(LiftOffSurface(plan.layout.CellBox()));
+            onSurface_.push_back(&mesh);
+        }
         break;
     }
     case LayerKind::Voxels: {
@@ -155,7 +171,9 @@ void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
 }
 
 void GpuScene::SetCamera(const KxTransformMatrix& view, const KxTransformMatrix& projection) {
+    const KxTransformMatrix pulled = PulledForward(projection);
     for (ITransformable* mesh : transformables_) mesh->SetViewProjection(view, projection);
+    for (ITransformable* lines : onSurface_) lines->SetViewProjection(view, pulled);
 }
 
 }  // namespace Korvex::App

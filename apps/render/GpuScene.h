@@ -51,6 +51,7 @@ private:
     std::vector<std::shared_ptr<void>> meshes_;  // owners, in layer order
     std::vector<Rendering::IRenderable*> renderables_;
     std::vector<Rendering::ITransformable*> transformables_;
+    std::vector<Rendering::ITransformable*> onSurface_;  // lines drawn over the surface
 };
 
 }  // namespace Korvex::App

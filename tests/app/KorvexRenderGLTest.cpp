@@ -321,6 +321,18 @@ TEST_F(KorvexRenderGLTest, ViewsLookAlongTheirAxisAndFlatGridsFaceOn) {
     Sight flat;
     flat.high[2] = flat.low[2];
     ExpectProbe({}, 30, 20, {}, flat);
+    // Cell edges in the plane of the surface seen face-on are drawn over
+    // it: those at x = 1, 2 and 3 of a grid 4 wide, 3 high, at z = 0.
+    WriteFile("flat.vtk", "# vtk DataFile Version 3.0\nflat\nASCII\nDATASET STRUCTURED_POINTS\nDIMENSIONS 5 4 1\n"
+                          "ORIGIN 0 0 0\nSPACING 1 1 1\nPOINT_DATA 20\nSCALARS f float 1\nLOOKUP_TABLE default\n"
+                          "0 1 2 3 4 1 2 3 4 5 2 3 4 5 6 3 4 5 6 7\n");
+    const AppRun edges = Run({"flat.vtk", "--size", "64x64", "--colorbar", "off", "--draw", "surface,edges"});
+    ASSERT_EQ(edges.status, 0) << edges.err;
+    const Picture picture = ReadPng(Path("out/flat.png"));
+    ASSERT_EQ(picture.width, kSize);
+    int lines = 0;  // dark grey pixels between the outline's sides, on a row between edges
+    for (std::uint32_t x = 8; x < 56; ++x) lines += picture.At(x, 28)[0] < 60 && picture.At(x, 28)[1] < 60;
+    EXPECT_GE(lines, 3);
 }
 
 // Slices and contours seen edge-on along x: the value printed is that of

@@ -111,9 +111,9 @@ const std::vector<OptionSpec>& Specs() {
          }},
         {"--steps", "A:B[:S]", "What to read",
          "steps A, A+S, ... below B (S 1 by default); images are\n"
-         "numbered by step and coloured over the range of all\n"
-         "steps, so that jobs rendering slices of one series\n"
-         "match                               e.g. --steps 0:100:10",
+         "numbered by step, coloured over the range of all steps\n"
+         "and framed alike, so that jobs rendering slices of one\n"
+         "series match                        e.g. --steps 0:100:10",
          [](auto option, auto value, RenderOptions& o) { o.steps = ReadStepSlice(option, value); }},
         {"--draw", "LIST", "What to draw",
          "any of surface, edges, voxels, comma-separated (default\n"

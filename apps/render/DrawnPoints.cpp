@@ -1,5 +1,7 @@
 #include "DrawnPoints.h"
 
+#include <SlicePlane.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -155,6 +157,28 @@ std::vector<KxVector3d> DrawnPoints(const ScenePlan& plan, const Fields::Uniform
         }
     }
     return points;
+}
+
+void FrameExtent(ScenePlan& plan, const Rendering::boundingbox<double, 3>& extent) {
+    const Fields::UniformField still;
+    const Displacement none(still);
+    const Point low = extent.min, high = extent.max;
+    const Rendering::boundingbox<float, 3> box{{float(low[0]), float(low[1]), float(low[2])},
+                                               {float(high[0]), float(high[1]), float(high[2])}};
+    plan.drawnPoints.clear();
+    for (const Layer& layer : plan.layers) {
+        Gatherer gatherer(layer, none, plan.drawnPoints);
+        if (layer.kind != LayerKind::Slices || layer.deformation != 0.0f) {
+            AddBox(low, high, gatherer);
+            continue;
+        }
+        for (const std::array<double, 4>& plane : plan.slicePlanes)
+            AddVertices(Fields::SliceTriangles(box, plane, 0.0), 3, gatherer);
+    }
+    if (plan.depthPoints.empty()) return;
+    plan.depthPoints.clear();
+    for (int bits = 0; bits < 8; ++bits)
+        plan.depthPoints.push_back({bits & 1 ? high[0] : low[0], bits & 2 ? high[1] : low[1], bits & 4 ? high[2] : low[2]});
 }
 
 std::vector<KxVector3d> CappedSurfaceExtent(const ScenePlan& plan, const Fields::UniformField& field) {

@@ -5,6 +5,7 @@
 #include <UniformField.h>
 
 #include <Korvex/Math/KxTransformMatrix.h>
+#include <Korvex/Rendering/boundingbox.h>
 
 #include <vector>
 
@@ -25,5 +26,12 @@ inline constexpr std::size_t kMaxFramedVoxels = 20000;
 // camera's depth range must hold it. The corners of the box of the cells
 // widened by the largest displacement; empty when no layer caps a cut.
 std::vector<Rendering::KxVector3d> CappedSurfaceExtent(const ScenePlan& plan, const Fields::UniformField& field);
+
+// Frames pictures that share one camera (the steps of a series) by extent,
+// a box that holds all they draw, deformed: its polygons through the slice
+// planes for undeformed slices, the box for the other layers, kept where
+// each layer's clip planes keep them; its corners hold the depth range
+// where CappedSurfaceExtent gives any.
+void FrameExtent(ScenePlan& plan, const Rendering::boundingbox<double, 3>& extent);
 
 }  // namespace Korvex::App

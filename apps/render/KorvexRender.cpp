@@ -4,6 +4,7 @@
 #include "AppOptions.h"
 #include "DatasetListing.h"
 #include "DemoScene.h"
+#include "DrawnPoints.h"
 #include "GpuScene.h"
 #include "ImageRenderer.h"
 #include "PictureOverlay.h"
@@ -166,10 +167,12 @@ struct Drawn {
     ProbeReading reading;
 };
 
-// The images of one dataset: one, or a turntable's; notes about the data
+// The images of one dataset: one, or a turntable's, framing what is drawn
+// or else extent (a series' steps share its camera); notes about the data
 // printed unless quiet.
 int RenderDataset(std::unique_ptr<ImageRenderer>& renderer, const Io::Dataset& dataset, const std::string& name,
-                  const RenderOptions& options, const std::string& output, bool quiet, Drawn& drawn) {
+                  const RenderOptions& options, const std::optional<Rendering::boundingbox<double, 3>>& extent,
+                  const std::string& output, bool quiet, Drawn& drawn) {
     const Fields::FieldResult made = FieldFromOptions(dataset, options);
     if (!made.error.empty()) return Complain(name + ": " + made.error, kBadInput);
     const Fields::UniformField& field = made.field;
@@ -182,10 +185,11 @@ int RenderDataset(std::unique_ptr<ImageRenderer>& renderer, const Io::Dataset& d
         if (!colors.error.empty()) return Complain(name + ": --color-by: " + colors.error, kBadInput);
     }
     const Fields::UniformField& colorField = options.colorBy.empty() ? field : colors.field;
-    const PlanResult planned = PlanFromOptions(field, options, options.colorBy.empty() ? nullptr : &colorField);
+    PlanResult planned = PlanFromOptions(field, options, options.colorBy.empty() ? nullptr : &colorField);
     if (!planned.error.empty()) return Complain(name + ": " + planned.error, kBadInput);
     if (!quiet)
         for (const std::string& note : made.notes) std::cout << name << ": " << note << "\n";
+    if (extent) FrameExtent(planned.plan, *extent);
     const ScenePlan& plan = planned.plan;
 
     std::string error;
@@ -241,8 +245,11 @@ int RunFile(const RenderOptions& options) {
                         kBadInput);
     const auto nameOf = [&](std::size_t step) { return series.steps[step].files.front(); };
     const bool isSeries = count > 1;
-    // Every step, not only those drawn here, so that slices rendered apart match.
+    // Every step, not only those drawn here, so that slices rendered apart
+    // match: colours, deformation and camera. With the range and factor
+    // given, only the camera is left: it frames the first step.
     const bool scan = isSeries && !options.list && (!options.range || options.deformAuto);
+    const std::size_t scanned = scan ? count : isSeries && !options.list ? 1 : 0;
     const auto read = [&](std::size_t step, Io::ReadResult& result, bool warn) {
         result = Io::ReadStep(series.steps[step]);
         if (!result.Ok()) return Complain(result.error, kBadInput);
@@ -252,13 +259,12 @@ int RunFile(const RenderOptions& options) {
     };
     SeriesSettings settings(options);
     Io::ReadResult step;
-    if (scan)
-        for (std::size_t i = 0; i < count; ++i) {
-            Progress("reading step", i, count, nameOf(i));
-            if (const int status = read(i, step, true)) return status;
-            if (const std::string error = settings.Add(step.dataset); !error.empty())
-                return Complain(nameOf(i) + ": " + error, kBadInput);
-        }
+    for (std::size_t i = 0; i < scanned; ++i) {
+        if (scan) Progress("reading step", i, count, nameOf(i));
+        if (const int status = read(i, step, scan)) return status;
+        if (const std::string error = settings.Add(step.dataset); !error.empty())
+            return Complain(nameOf(i) + ": " + error, kBadInput);
+    }
 
     const std::string output =
         options.outputPath.empty() ? DefaultOutputPath(options.inputPaths) : options.outputPath;
@@ -280,8 +286,8 @@ int RunFile(const RenderOptions& options) {
         const std::string path = isSeries ? FramePath(output, static_cast<std::uint32_t>(steps[k]),
                                                       static_cast<std::uint32_t>(count))
                                           : output;
-        if (const int status =
-                RenderDataset(renderer, step.dataset, nameOf(steps[k]), settings.StepOptions(), path, k > 0, drawn))
+        if (const int status = RenderDataset(renderer, step.dataset, nameOf(steps[k]), settings.StepOptions(),
+                                             isSeries ? settings.Extent() : std::nullopt, path, k > 0, drawn))
             return status;
         if (isSeries) Progress("step", k, steps.size(), path);
     }

@@ -92,35 +92,39 @@ std::string MakeContours(ScenePlan& plan, const Fields::UniformField& field) {
 
 // The data's range, or with logarithmic colours that of its values above 0.
 std::string DefaultRange(const Fields::UniformField& field, bool logarithmic, std::array<float, 2>* range) {
-    if (!logarithmic) {
-        *range = ValueRangeOf(OwnValues(field));
-        return {};
-    }
-    std::vector<float> positive;
-    for (float value : OwnValues(field))
-        if (value > 0.0f) positive.push_back(value);
-    if (positive.empty()) return "--log needs values above 0: " + field.scalarsLabel + " has none";
-    *range = ValueRangeOf(positive);
-    if ((*range)[0] <= 0.0f) (*range)[0] = 0.5f * *std::min_element(positive.begin(), positive.end());
+    const std::optional<std::array<float, 2>> extremes = ColourExtremes(OwnValues(field), logarithmic);
+    if (!extremes && logarithmic) return "--log needs values above 0: " + field.scalarsLabel + " has none";
+    *range = extremes ? ColourRange(*extremes, logarithmic) : std::array<float, 2>{0.0f, 1.0f};
     return {};
 }
 
 }  // namespace
 
-std::array<float, 2> ValueRangeOf(std::span<const float> values) {
+std::optional<std::array<float, 2>> ColourExtremes(std::span<const float> values, bool logarithmic) {
     float low = Fields::kBeyondRange, high = -Fields::kBeyondRange;
     for (float value : values)
-        if (std::fabs(value) != Fields::kBeyondRange) {
+        if (std::isfinite(value) && std::fabs(value) != Fields::kBeyondRange && (!logarithmic || value > 0.0f)) {
             low = std::min(low, value);
             high = std::max(high, value);
         }
-    if (low > high) return {0.0f, 1.0f};
+    if (low > high) return std::nullopt;
+    return std::array<float, 2>{low, high};
+}
+
+std::array<float, 2> ColourRange(const std::array<float, 2>& extremes, bool logarithmic) {
+    const auto [low, high] = extremes;
     // Values equal but for float rounding, as magnitudes of unit vectors
     // are, count as one value: a colour map across the rounding is noise.
-    if (high - low > 1e-6f * std::max(std::fabs(low), std::fabs(high))) return {low, high};
+    if (high - low > 1e-6f * std::max(std::fabs(low), std::fabs(high))) return extremes;
     const float middle = 0.5f * (low + high);
     const float margin = std::max(0.5f, std::fabs(middle) * 1e-3f);
-    return {middle - margin, middle + margin};
+    // Logarithmic colours need a range above 0.
+    return {logarithmic && middle - margin <= 0.0f ? 0.5f * low : middle - margin, middle + margin};
+}
+
+std::array<float, 2> ValueRangeOf(std::span<const float> values) {
+    const std::optional<std::array<float, 2>> extremes = ColourExtremes(values, false);
+    return extremes ? ColourRange(*extremes, false) : std::array<float, 2>{0.0f, 1.0f};
 }
 
 std::array<float, 2> MeshValueRange(const ScenePlan& plan) {

@@ -64,8 +64,15 @@ struct PlanResult {
     std::string error;  // about the data, without the file name; empty when planned
 };
 
-// The smallest and largest value, widened where they are equal so that a
-// colour map can span them; values set beyond every range are left out.
+// The smallest and largest of the values colours can show: finite ones not
+// set beyond every range, for logarithmic colours only those above 0; empty
+// when there are none.
+std::optional<std::array<float, 2>> ColourExtremes(std::span<const float> values, bool logarithmic);
+// The range colours span by default over values of these extremes: the
+// extremes, widened where they are equal so that a colour map can span
+// them, above 0 for logarithmic colours.
+std::array<float, 2> ColourRange(const std::array<float, 2>& extremes, bool logarithmic);
+// The linear colour range of the values; 0 to 1 when none can be shown.
 std::array<float, 2> ValueRangeOf(std::span<const float> values);
 
 // The range the meshes colour over: the plan's, or log10 of it.

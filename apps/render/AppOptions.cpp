@@ -242,14 +242,9 @@ const std::vector<OptionSpec>& Specs() {
          "1,-1,1) (default: --azimuth and --elevation; a flat\n"
          "grid face-on)                       e.g. --view -z",
          [](auto option, auto value, RenderOptions& o) {
-             using Rendering::ViewPreset;
-             static const std::vector<std::pair<std::string_view, ViewPreset>> presets{
-                 {"+x", ViewPreset::PlusX}, {"-x", ViewPreset::MinusX}, {"+y", ViewPreset::PlusY},
-                 {"-y", ViewPreset::MinusY}, {"+z", ViewPreset::PlusZ}, {"-z", ViewPreset::MinusZ},
-                 {"iso", ViewPreset::Isometric}};
-             for (const auto& [name, preset] : presets)
-                 if (value == name) {
-                     o.view = preset;
+             for (int preset = 0; preset < static_cast<int>(std::size(kViewPresetNames)); ++preset)
+                 if (value == kViewPresetNames[preset]) {
+                     o.view = static_cast<Rendering::ViewPreset>(preset);
                      return;
                  }
              FailOption(std::string(option) + ": expected +x, -x, +y, -y, +z, -z or iso, found " + Quote(value));

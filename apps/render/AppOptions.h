@@ -18,6 +18,9 @@ namespace Korvex::App {
 
 enum class ColorBarSide { Off, Right, Bottom };
 
+// --view's words, in the order of Rendering::ViewPreset.
+inline constexpr const char* kViewPresetNames[] = {"+x", "-x", "+y", "-y", "+z", "-z", "iso"};
+
 // Time steps A, A + S, ... below B, counted from 0.
 struct StepSlice {
     std::size_t first = 0;

@@ -1,10 +1,11 @@
-// korvex-render: renders a regular grid of simulation results to PNG files,
-// or, with no data file, the built-in demo. See HelpText() for the options.
+// korvex-render: renders simulation results to PNG files, or, with no data
+// file, the built-in demo. See HelpText() for the options.
 
 #include "AppOptions.h"
 #include "DatasetListing.h"
 #include "DemoScene.h"
 #include "DrawnPoints.h"
+#include "DrawnSummary.h"
 #include "GpuScene.h"
 #include "ImageRenderer.h"
 #include "PictureOverlay.h"
@@ -21,9 +22,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
-#include <sstream>
 
 namespace Korvex::App {
 namespace {
@@ -37,12 +36,6 @@ int Complain(const std::string& message, int status) {
 }
 
 void Warn(const std::string& message) { std::cerr << "korvex-render: warning: " << message << "\n"; }
-
-std::string Number(float value) {
-    std::ostringstream text;
-    text << std::setprecision(6) << value;
-    return text.str();
-}
 
 std::string Reading(const ProbeReading& reading) {
     if (!reading.hit) return "nothing drawn";
@@ -113,53 +106,6 @@ void Progress(const char* what, std::size_t index, std::size_t count, const std:
               << (inPlace && index + 1 < count ? "\033[K" : "\n") << std::flush;
 }
 
-std::string Count(std::size_t count, const std::string& noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
-std::string Describe(const ScenePlan& plan, const Fields::UniformField& field, const Layer& layer) {
-    std::string text;
-    switch (layer.kind) {
-    case LayerKind::Surface:
-        text = "surface";
-        break;
-    case LayerKind::Edges:
-        text = "cell edges";
-        break;
-    case LayerKind::Voxels:
-        text = Count(plan.voxels.size(), "voxel") + " from " + Number(plan.voxelRange[0]) + " to " +
-               Number(plan.voxelRange[1]);
-        break;
-    case LayerKind::Slices:
-        text = Count(plan.slicePlanes.size(), "slice");
-        break;
-    case LayerKind::Contours:
-        text = "isosurface";
-        for (std::size_t i = 0; i < plan.contourValues.size(); ++i)
-            text += (i == 0 ? " of " : ", ") + Number(plan.contourValues[i]);
-        text += " (" + Count(plan.contourTriangles.size() / 3, "triangle") + ")";
-        break;
-    }
-    if (layer.deformation != 0.0f)
-        text += ", displaced by " + Number(layer.deformation) + " x '" + field.vectorsName + "'";
-    if (!layer.clipPlanes.empty()) text += ", " + Count(layer.clipPlanes.size(), "clip plane");
-    return text;
-}
-
-std::string ViewText(const RenderOptions& options, const Fields::GridLayout& grid) {
-    static const char* const kPresets[] = {"+x", "-x", "+y", "-y", "+z", "-z", "iso"};
-    std::string text = "view ";
-    if (options.view)
-        text += kPresets[static_cast<int>(*options.view)];
-    else if (!options.azimuth && !options.elevation &&
-             std::find(grid.dimensions.begin(), grid.dimensions.end(), 1u) != grid.dimensions.end())
-        text += "face-on";
-    else
-        text += "azimuth " + Number(static_cast<float>(options.azimuth.value_or(-60.0))) + ", elevation " +
-                Number(static_cast<float>(options.elevation.value_or(25.0)));
-    return text + (options.orthographic ? ", orthographic" : "");
-}
-
 // What RenderDataset drew, for the summary line.
 struct Drawn {
     std::string shows;  // "'f' of beam.vtu (...): surface; cell edges; view ..."
@@ -219,17 +165,9 @@ int RenderDataset(std::unique_ptr<ImageRenderer>& renderer, const Io::Dataset& d
         if (options.turntableFrames > 0) Progress("frame", frame, frames, shot.path);
     }
 
-    const auto& size = field.Samples().dimensions;
-    drawn.shows = field.scalarsLabel + " of " + name + " (" + std::to_string(size[0]) + "x" + std::to_string(size[1]) +
-                  "x" + std::to_string(size[2]) + (field.location == Io::Location::Cells ? " cells" : "") +
-                  ", colours " + (options.colorBy.empty() ? "" : "by " + colorField.scalarsLabel + ", ") +
-                  plan.colorMap + " " + Number(plan.valueRange[0]) + " to " + Number(plan.valueRange[1]) +
-                  (plan.logarithmic ? " logarithmic" : "") + "): ";
-    for (std::size_t i = 0; i < plan.layers.size(); ++i)
-        drawn.shows += (i > 0 ? "; " : "") + Describe(plan, field, plan.layers[i]);
-    drawn.shows += "; " + ViewText(options, plan.layout);
-    if (overlay && overlay->Layout(overlayDesc).colorBar)
-        drawn.shows += options.colorBar == ColorBarSide::Right ? "; colour bar right" : "; colour bar below";
+    const bool colorBar = overlay && overlay->Layout(overlayDesc).colorBar;
+    drawn.shows =
+        DrawnSummary(plan, field, options.colorBy.empty() ? "" : colorField.scalarsLabel, name, options, colorBar);
     return 0;
 }
 

@@ -216,10 +216,9 @@ protected:
     // checks the value and depth printed for the pixel against the sight.
     void ExpectProbe(const std::vector<std::string>& options, std::uint32_t x, std::uint32_t y,
                      const CameraChoice& choice, const Sight& sight = {}) {
-        static const char* const kPresets[] = {"+x", "-x", "+y", "-y", "+z", "-z", "iso"};
         std::vector<std::string> args{file_, "--size", "64x64", "--probe", std::to_string(x) + "," + std::to_string(y),
                                       "--colorbar", "off", "-o", "out/grid.png"};
-        if (choice.preset) args.insert(args.end(), {"--view", kPresets[static_cast<int>(*choice.preset)]});
+        if (choice.preset) args.insert(args.end(), {"--view", kViewPresetNames[static_cast<int>(*choice.preset)]});
         if (choice.azimuth) args.insert(args.end(), {"--azimuth", std::to_string(*choice.azimuth)});
         if (choice.elevation) args.insert(args.end(), {"--elevation", std::to_string(*choice.elevation)});
         if (choice.orthographic) args.push_back("--ortho");

@@ -12,14 +12,11 @@ namespace {
 
 using namespace Korvex::Rendering;
 
-// Values as the meshes get them: log10 of those above 0 for logarithmic
-// colours, the rest below every range.
-std::vector<float> ColoredValues(const std::vector<float>& values, bool logarithmic) {
-    if (!logarithmic) return values;
+std::vector<float> ColoredValues(const std::vector<float>& values, const ScenePlan& plan) {
+    if (!plan.logarithmic) return values;
     std::vector<float> logs;
     logs.reserve(values.size());
-    for (float v : values)
-        logs.push_back(v == Fields::kBeyondRange ? v : v > 0.0f ? std::log10(v) : -Fields::kBeyondRange);
+    for (float v : values) logs.push_back(MeshValue(plan, v));
     return logs;
 }
 
@@ -71,13 +68,13 @@ bool DrawsSurface(const ScenePlan& plan) {
 
 }  // namespace
 
-bool GpuScene::Upload(IGpu& gpu, const Fields::UniformField& field, bool logarithmic, Grids& grids,
+bool GpuScene::Upload(IGpu& gpu, const Fields::UniformField& field, const ScenePlan& plan, Grids& grids,
                       std::string* error) {
     const Fields::GridLayout samples = field.Samples();
     const auto& size = samples.dimensions;
     grids.box = samples.TextureBox();
     grids.values = CreateScalarGrid(gpu);
-    if (!grids.values->SetValues(size[0], size[1], size[2], ColoredValues(field.scalars, logarithmic))) {
+    if (!grids.values->SetValues(size[0], size[1], size[2], ColoredValues(field.scalars, plan))) {
         *error = "the device took no scalar grid of " + std::to_string(size[0]) + "x" + std::to_string(size[1]) + "x" +
                  std::to_string(size[2]);
         return false;
@@ -95,10 +92,10 @@ bool GpuScene::Upload(IGpu& gpu, const Fields::UniformField& field, bool logarit
 std::unique_ptr<GpuScene> GpuScene::Create(IGpu& gpu, const ScenePlan& plan, const Fields::UniformField& field,
                                            std::string* error) {
     std::unique_ptr<GpuScene> scene(new GpuScene());
-    if (!Upload(gpu, field, plan.logarithmic, scene->grids_, error)) return nullptr;
+    if (!Upload(gpu, field, plan, scene->grids_, error)) return nullptr;
     if (field.location == Io::Location::Points || plan.voxels.empty())
         scene->voxelGrids_ = scene->grids_;
-    else if (!Upload(gpu, Fields::AtPoints(field), plan.logarithmic, scene->voxelGrids_, error))
+    else if (!Upload(gpu, Fields::AtPoints(field), plan, scene->voxelGrids_, error))
         return nullptr;
     const boundingbox<float, 3> cellBox = plan.layout.CellBox();
     const auto triangles = [&](const std::vector<VertexPN>& vertices) {

@@ -37,7 +37,8 @@ private:
         std::shared_ptr<Rendering::IVectorGrid> displacements;
         Rendering::boundingbox<float, 3> box;
     };
-    static bool Upload(Rendering::IGpu& gpu, const Fields::UniformField& field, bool logarithmic, Grids& grids,
+    // The field's values as the plan's meshes colour them.
+    static bool Upload(Rendering::IGpu& gpu, const Fields::UniformField& field, const ScenePlan& plan, Grids& grids,
                        std::string* error);
 
     Grids grids_;

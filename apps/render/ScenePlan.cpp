@@ -132,8 +132,23 @@ std::array<float, 2> MeshValueRange(const ScenePlan& plan) {
     return {std::log10(plan.valueRange[0]), std::log10(plan.valueRange[1])};
 }
 
+namespace {
+
+float LogFloor(const ScenePlan& plan) {
+    const std::array<float, 2> range = MeshValueRange(plan);
+    return range[0] - std::max(1.0f, range[1] - range[0]);
+}
+
+}  // namespace
+
+float MeshValue(const ScenePlan& plan, float value) {
+    if (!plan.logarithmic || value == Fields::kBeyondRange) return value;
+    return value > 0.0f ? std::max(std::log10(value), LogFloor(plan)) : LogFloor(plan);
+}
+
 float DataValue(const ScenePlan& plan, float meshValue) {
-    return plan.logarithmic ? std::pow(10.0f, meshValue) : meshValue;
+    if (!plan.logarithmic) return meshValue;
+    return meshValue <= LogFloor(plan) ? 0.0f : std::pow(10.0f, meshValue);
 }
 
 std::string CompletePlan(ScenePlan& plan, const Fields::UniformField& field) {

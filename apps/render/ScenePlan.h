@@ -77,7 +77,14 @@ std::array<float, 2> ValueRangeOf(std::span<const float> values);
 
 // The range the meshes colour over: the plan's, or log10 of it.
 std::array<float, 2> MeshValueRange(const ScenePlan& plan);
-// A value as the meshes hold it (a probe's) in the data's units.
+// A value as the meshes get it: itself, or log10 of it for logarithmic
+// colours, not below a floor a decade or the range's span (the more) below
+// the range, where values at or below 0 and those not finite at the low end
+// go. The lowest float would not do: where the GPU blends it with its
+// neighbours, the colours' edge blending takes in both out-of-range colours.
+float MeshValue(const ScenePlan& plan, float value);
+// A value as the meshes hold it (a probe's) in the data's units; 0 for one
+// at the floor.
 float DataValue(const ScenePlan& plan, float meshValue);
 
 // Checks the layers against the field and makes their geometry; the message

@@ -209,6 +209,11 @@ TEST(ScenePlanTest, SlicesContoursAndLogarithmicColoursArePlanned) {
     EXPECT_EQ(plan.valueRange, (std::array<float, 2>{1, 22}));
     EXPECT_NEAR(MeshValueRange(plan)[1], std::log10(22.0f), 1e-6f);
     EXPECT_NEAR(DataValue(plan, 1.0f), 10.0f, 1e-5f);
+    // Values at or below 0 lie the range's span of log10(22) below it, and
+    // read back as 0; those beyond every range above stay there.
+    EXPECT_NEAR(MeshValue(plan, -3.0f), -std::log10(22.0f), 1e-6f);
+    EXPECT_EQ(DataValue(plan, MeshValue(plan, 0.0f)), 0.0f);
+    EXPECT_EQ(MeshValue(plan, Fields::kBeyondRange), Fields::kBeyondRange);
     // The capped surface is cut: the depth range holds all of it.
     EXPECT_EQ(plan.depthPoints.size(), 8u);
 

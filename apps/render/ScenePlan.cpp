@@ -57,7 +57,17 @@ std::span<const std::uint8_t> InsideMesh(const Fields::UniformField& field) {
     return field.mesh ? std::span<const std::uint8_t>(field.mesh->inside) : std::span<const std::uint8_t>();
 }
 
+// Why a mesh has nothing inside to cut: shells only, or solids thinner than
+// its lattice's spacing; empty when it has.
+std::string NothingInside(const Fields::UniformField& field) {
+    const std::span<const std::uint8_t> inside = InsideMesh(field);
+    if (!field.mesh || std::find(inside.begin(), inside.end(), 1) != inside.end()) return {};
+    return "no sample of the grid the mesh is resampled onto lies in a solid cell (a shell has no inside; "
+           "--resolution finds thin solids)";
+}
+
 std::string MakeSlices(ScenePlan& plan, const Fields::UniformField& field) {
+    if (const std::string why = NothingInside(field); !why.empty()) return "--slice: " + why;
     const auto& spacing = plan.layout.spacing;
     const double piece = kCellsPerSlicePiece * std::max({spacing[0], spacing[1], spacing[2]});
     for (const std::array<double, 4>& plane : plan.slicePlanes) {
@@ -74,6 +84,7 @@ std::string MakeSlices(ScenePlan& plan, const Fields::UniformField& field) {
 std::string MakeContours(ScenePlan& plan, const Fields::UniformField& field) {
     const Fields::GridLayout samples = field.Samples();
     const auto& n = samples.dimensions;
+    if (const std::string why = NothingInside(field); !why.empty()) return "--contour: " + why;
     if (std::min({n[0], n[1], n[2]}) < 2)
         return "--contour draws surfaces inside a volume; the values lie on a " + std::to_string(n[0]) + "x" +
                std::to_string(n[1]) + "x" + std::to_string(n[2]) + " grid";

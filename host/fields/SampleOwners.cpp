@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 
 namespace Korvex::Fields {
 
@@ -108,7 +109,10 @@ public:
                     double d = 0.0;
                     if (!solid || map.Excess(*xi) > kInside) {
                         if (!surface) continue;
-                        d = Length(p - map.Position(map.Clamped(*xi, 0.0)));
+                        // Only solids hold samples at distance 0: a shell,
+                        // even through a sample, has no inside.
+                        d = std::max(Length(p - map.Position(map.Clamped(*xi, 0.0))),
+                                     double{std::numeric_limits<float>::denorm_min()});
                         if (d > reach_) continue;
                     }
                     Offer(grid_.Index(i, j, k), static_cast<float>(d), cell);

@@ -17,7 +17,7 @@ inline constexpr std::uint32_t kNoCell = UINT32_MAX;
 struct SampleOwners {
     GridLayout grid;
     std::vector<std::uint32_t> cells;  // per sample, i fastest; kNoCell where no cell reaches
-    std::vector<std::uint8_t> inside;  // per sample: 1 where it lies in its cell, not near it
+    std::vector<std::uint8_t> inside;  // per sample: 1 where it lies in its cell, a solid, not near it
 };
 
 // A sample inside a solid takes that cell (on a face between cells, the

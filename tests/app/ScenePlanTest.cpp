@@ -264,6 +264,15 @@ TEST(ScenePlanTest, MeshSlicesAndContoursStayInsideTheMesh) {
     for (const auto* triangles : {&result.plan.sliceTriangles, &result.plan.contourTriangles})
         for (const Rendering::VertexPN& v : *triangles)
             EXPECT_LE(v.position[0] + v.position[1] + v.position[2], 1.0 + 1.5 / 29);
+
+    // A shell, the tetrahedron's slanted face, has no inside to cut.
+    Io::Dataset shell = tetrahedron;
+    std::get<Io::UnstructuredGrid>(shell.geometry) = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {5}, {0, 3}, {0, 1, 2}};
+    shell.arrays[0].values = {0, 0, 1};
+    options.contours.clear();
+    EXPECT_EQ(PlanFromOptions(FieldFromOptions(shell, options).field, options).error,
+              "--slice: no sample of the grid the mesh is resampled onto lies in a solid cell (a shell has no inside; "
+              "--resolution finds thin solids)");
 }
 
 TEST(ScenePlanTest, CameraLooksFromTheChosenSideAndFlatGridsFaceOn) {

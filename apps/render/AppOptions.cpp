@@ -447,7 +447,7 @@ STRUCTURED_GRID or UNSTRUCTURED_GRID, ASCII or BINARY) or XML .vti, .vtr,
 values at points or at cells. Finite-element and curvilinear meshes are drawn
 with their own outer surface, their fields resampled onto a regular grid (see
 --resolution). A .pvd collection, or several FILEs, is a time series: one
-image per step, numbered, all coloured over one range.
+image per step, numbered, all coloured over one range and framed alike.
 )";
     constexpr std::size_t kNameColumn = 25;
     std::string topic;

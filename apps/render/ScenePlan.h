@@ -1,7 +1,8 @@
 #pragma once
 
-// What one picture of a grid shows, with its geometry made and checked
-// before any GPU work, so that bad input is answered before a device exists.
+// What one picture of a grid or mesh shows, with its geometry made and
+// checked before any GPU work, so that bad input is answered before a
+// device exists.
 
 #include "AppOptions.h"
 
@@ -38,7 +39,7 @@ struct Layer {
 };
 
 struct ScenePlan {
-    Fields::GridLayout layout;  // the field's points
+    Fields::GridLayout layout;  // the field's points; a mesh's, the lattice it is resampled onto
     std::string colorMap = "viridis";
     bool logarithmic = false;  // the meshes get log10 of the values; the ranges stay in the data's units
     std::optional<std::array<std::array<std::uint8_t, 4>, 2>> outOfRangeColors;  // below, above
@@ -53,8 +54,9 @@ struct ScenePlan {
     std::vector<std::uint32_t> voxels;
     std::vector<Rendering::VertexPN> sliceTriangles;
     std::vector<Rendering::VertexPN> contourTriangles;
-    // What the camera frames: the points of what is drawn (DrawnPoints),
-    // and what its depth range holds besides (CappedSurfaceExtent).
+    // What the camera frames: the points of what is drawn (DrawnPoints, or
+    // FrameExtent's for the steps of a series), and what its depth range
+    // holds besides (CappedSurfaceExtent).
     std::vector<Rendering::KxVector3d> drawnPoints;
     std::vector<Rendering::KxVector3d> depthPoints;
 };

@@ -1,6 +1,8 @@
 #include "GeometryAnalysis.h"
 
-#include "meshes/triangle/IndexedVertexContainerBuilder.h"
+#include "meshes/triangle/VertexPNGeometry.h"
+
+#include <Korvex/Rendering/Simulation/GeometryBuilder.h>
 
 #include <RecordingDevice.h>
 
@@ -32,31 +34,41 @@ std::size_t TransformedVertices(const std::vector<std::uint8_t>& indexBytes, std
 
 }  // namespace
 
-BuiltGeometry AnalyzeBuild(array_view<const VertexPN> vertices, std::uint32_t verticesPerPrimitive, bool reorder) {
+BuiltGeometry AnalyzeBuild(array_view<const VertexPN> vertices, std::uint32_t verticesPerPrimitive, BuildPath path) {
     RecordingDevice device;
-    Builder::Container buffers;
-    {
-        Builder builder(device, buffers, verticesPerPrimitive, reorder);
-        builder.AddPrimitives(std::span(vertices.data(), vertices.size()));
-        builder.Finish();
+    std::shared_ptr<IGeometry> geometry;
+    const boundingbox<float, 3> box;
+    if (path == BuildPath::Public) {
+        geometry = verticesPerPrimitive == 3 ? BuildTriangleGeometry(device, vertices, box)
+                                             : BuildLineGeometry(device, vertices, box);
+    } else {
+        Builder::Container buffers;
+        {
+            Builder builder(device, buffers, verticesPerPrimitive, false);
+            builder.AddPrimitives(std::span(vertices.data(), vertices.size()));
+            builder.Finish();
+        }
+        geometry = std::make_shared<detail::IndexedGeometry>(std::move(buffers), box, detail::VertexPNInputState(),
+                                                             std::string());
     }
 
     BuiltGeometry built;
     built.primitives = vertices.size() / verticesPerPrimitive;
-    built.buffers = buffers.size();
     for (const RecordedCall& call : device.Calls()) {
         if (call.operation != "CreateBuffer") continue;
         const BufferDesc& desc = call.As<BufferDesc>();
         (desc.usage == kBufferUsageIndex ? built.indexBytes : built.vertexBytes) += desc.size;
+        built.buffers += desc.usage == kBufferUsageIndex ? 1 : 0;
     }
+    device.ClearCalls();
+    geometry->SubmitDraws(device);
     std::size_t transformed = 0;
-    for (const auto& buffer : buffers) {
-        const std::vector<std::uint8_t>& indexBytes = device.BufferBytes(buffer.indexBuffer.Get());
-        buffer.ForEachDraw([&](const VertexBufferIds&, BufferId, std::uint32_t, std::uint32_t indexCount,
-                               std::uint32_t firstIndex, std::int32_t) {
-            ++built.drawCalls;
-            if (verticesPerPrimitive == 3) transformed += TransformedVertices(indexBytes, firstIndex, indexCount);
-        });
+    for (const RecordedCall& call : device.Calls()) {
+        if (call.operation != "DrawIndexed") continue;
+        const DrawArguments& draw = call.As<DrawArguments>();
+        ++built.drawCalls;
+        if (verticesPerPrimitive == 3)
+            transformed += TransformedVertices(device.BufferBytes(draw.indexBuffer), draw.firstIndex, draw.indexCount);
     }
     if (verticesPerPrimitive == 3 && built.primitives != 0)
         built.acmr = static_cast<double>(transformed) / static_cast<double>(built.primitives);

@@ -25,9 +25,11 @@ struct BuiltGeometry {
 };
 
 // Builds verticesPerPrimitive-lists (3: triangles, 2: lines) on a recording
-// device, with or without the builder's cache reordering, and measures the
-// result.
-BuiltGeometry AnalyzeBuild(array_view<const VertexPN> vertices, std::uint32_t verticesPerPrimitive, bool reorder);
+// device and measures the result: through the host-facing functions
+// (BuildTriangleGeometry, BuildLineGeometry), or with the builder alone on
+// the list as given, without reordering.
+enum class BuildPath { Public, BuilderInInputOrder };
+BuiltGeometry AnalyzeBuild(array_view<const VertexPN> vertices, std::uint32_t verticesPerPrimitive, BuildPath path);
 
 // ACMR of one 32-bit triangle list.
 double Acmr(const std::vector<unsigned>& indices, std::size_t vertexCount);

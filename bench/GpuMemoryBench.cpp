@@ -28,7 +28,7 @@ void SetCounters(benchmark::State& state, double elements, double gpuBytes, doub
 void BuiltPrimitives(benchmark::State& state, const std::vector<VertexPN>& vertices,
                      std::uint32_t verticesPerPrimitive) {
     BuiltGeometry built;
-    for (auto _ : state) built = AnalyzeBuild(vertices, verticesPerPrimitive, true);
+    for (auto _ : state) built = AnalyzeBuild(vertices, verticesPerPrimitive, BuildPath::Public);
     SetCounters(state, static_cast<double>(built.primitives), static_cast<double>(built.vertexBytes + built.indexBytes),
                 static_cast<double>(vertices.size() * sizeof(VertexPN)));
     state.counters["index_bytes_per_element"] = static_cast<double>(built.indexBytes) /

@@ -1,38 +1,80 @@
 #include "meshes/triangle/ClosedSurfaceCheck.h"
 
-#include "core/CacheKey.h"
-
 #include <algorithm>
 
 namespace Korvex::Rendering::detail {
 
-std::size_t ClosedSurfaceCheck::PositionHash::operator()(const Position& p) const noexcept {
-    // +0.0 and -0.0 are one position.
-    const Position canonical{p[0] + 0.0f, p[1] + 0.0f, p[2] + 0.0f};
-    return Fnv1a64(canonical.data(), sizeof canonical);
+std::uint32_t ClosedSurfaceCheck::AddCorner(const float* position) {
+    cornerPositions_.push_back({position[0], position[1], position[2]});
+    return static_cast<std::uint32_t>(cornerPositions_.size() - 1);
 }
 
-std::uint32_t ClosedSurfaceCheck::PositionId(const float* p) {
-    const Position position{p[0], p[1], p[2]};
-    if (position != position) unmatchable_ = true;  // NaN: never the same position twice
-    return ids_.try_emplace(position, static_cast<std::uint32_t>(ids_.size())).first->second;
+void ClosedSurfaceCheck::AddTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+    triangles_.insert(triangles_.end(), {a, b, c});
 }
 
-void ClosedSurfaceCheck::AddTriangle(const float* a, const float* b, const float* c) {
-    const std::array<std::uint64_t, 3> corners{PositionId(a), PositionId(b), PositionId(c)};
-    if (corners[0] == corners[1] || corners[1] == corners[2] || corners[2] == corners[0]) return;
-    for (std::size_t i = 0; i < 3; ++i) edges_.push_back(corners[i] << 32 | corners[(i + 1) % 3]);
+// One tight loop of independent lookups, whose cache misses overlap, where
+// a lookup per corner as it came would wait for each.
+std::optional<std::vector<std::uint32_t>> ClosedSurfaceCheck::MatchPositions() const {
+    std::vector<std::uint32_t> representative(cornerPositions_.size());
+    VertexDictionary<Position> seen;
+    for (std::uint32_t corner = 0; corner < cornerPositions_.size(); ++corner) {
+        const Position& position = cornerPositions_[corner];
+        if (!VertexEqual<Position>{}(position, position)) return std::nullopt;  // NaN: never the same position
+        const auto probe = seen.Find(position, cornerPositions_.data());
+        if (!probe.found) seen.Add(probe, corner);
+        representative[corner] = probe.found ? probe.id : corner;
+    }
+    return representative;
 }
 
+// The directed edges between representatives, grouped by their start (a
+// counting sort): no edge may occur twice, and each must find its reverse
+// among the edges of its end. The groups are short (about six edges), so
+// plain scans beat sorting. Triangles with a repeated corner cover nothing
+// and are left out.
 bool ClosedSurfaceCheck::IsClosed() const {
-    if (unmatchable_ || edges_.empty()) return false;
-    std::vector<std::uint64_t> sorted = edges_;
-    std::sort(sorted.begin(), sorted.end());
-    // Each directed edge once, and its reverse once: two triangles, opposite ways.
-    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) return false;
-    return std::all_of(sorted.begin(), sorted.end(), [&](std::uint64_t edge) {
-        return std::binary_search(sorted.begin(), sorted.end(), edge << 32 | edge >> 32);
-    });
+    const std::optional<std::vector<std::uint32_t>> representative = MatchPositions();
+    if (!representative) return false;
+    const auto covers = [&](std::size_t t) {
+        const std::uint32_t a = (*representative)[triangles_[t]], b = (*representative)[triangles_[t + 1]],
+                            c = (*representative)[triangles_[t + 2]];
+        return a != b && b != c && c != a;
+    };
+    const std::size_t cornerCount = cornerPositions_.size();
+    std::vector<std::uint32_t> first(cornerCount + 1, 0);
+    std::size_t edgeCount = 0;
+    for (std::size_t t = 0; t < triangles_.size(); t += 3) {
+        if (!covers(t)) continue;
+        for (std::size_t k = 0; k < 3; ++k) ++first[(*representative)[triangles_[t + k]] + 1];
+        edgeCount += 3;
+    }
+    if (edgeCount == 0) return false;
+    for (std::size_t p = 0; p < cornerCount; ++p) first[p + 1] += first[p];
+    std::vector<std::uint32_t> ends(edgeCount);
+    std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
+    for (std::size_t t = 0; t < triangles_.size(); t += 3) {
+        if (!covers(t)) continue;
+        for (std::size_t k = 0; k < 3; ++k)
+            ends[next[(*representative)[triangles_[t + k]]]++] = (*representative)[triangles_[t + (k + 1) % 3]];
+    }
+
+    // Without repeats, the edges pair up with their reverses exactly when
+    // every edge up the numbering finds its reverse.
+    std::size_t pairs = 0;
+    for (std::uint32_t start = 0; start < cornerCount; ++start) {
+        const std::uint32_t* edges = ends.data() + first[start];
+        const std::uint32_t* edgesEnd = ends.data() + first[start + 1];
+        for (const std::uint32_t* edge = edges; edge != edgesEnd; ++edge) {
+            if (std::find(edges, edge, *edge) != edge) return false;
+            if (*edge < start) continue;
+            const std::uint32_t* back = ends.data() + first[*edge];
+            const std::uint32_t* backEnd = ends.data() + first[*edge + 1];
+            if (std::find(back, backEnd, start) == backEnd) return false;
+            ++pairs;
+        }
+    }
+    return 2 * pairs == edgeCount;
 }
 
 }  // namespace Korvex::Rendering::detail

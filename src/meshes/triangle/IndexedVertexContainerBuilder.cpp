@@ -58,6 +58,7 @@ IndexedVertexContainerBuilder<Vertex>::IndexedVertexContainerBuilder(IGpu& devic
       maxVertices(device.GetMaxBufferSize() / sizeof(Vertex)),
       // A whole number of triangles of 16-bit indices.
       maxIndices(((device.GetMaxBufferSize() >> 1) / 3u) * 3u),
+      localCorners(verticesPerPrimitive == 3 ? kMaxDrawCallVertices : 0),
       uncaughtExceptionsAtConstruction(std::uncaught_exceptions()) {}
 
 template <class Vertex>
@@ -70,38 +71,112 @@ template <class Vertex>
 void IndexedVertexContainerBuilder<Vertex>::AddPrimitives(std::span<const Vertex> primitives) {
     const std::size_t primitiveCount = primitives.size() / verticesPerPrimitive;
     for (std::size_t p = 0; p < primitiveCount; ++p) {
-        if (localVertexCount > kMaxDrawCallVertices - verticesPerPrimitive) CloseDrawCall();
-        // Unsigned: a limit below one primitive never flushes.
-        if (vertices.size() > maxVertices - verticesPerPrimitive ||
-            indices.size() > maxIndices - verticesPerPrimitive) {
-            if (localVertexCount != 0) CloseDrawCall();
-            FlushBuffers();
-        }
-        const std::span<const Vertex> primitive = primitives.subspan(p * verticesPerPrimitive, verticesPerPrimitive);
-        if (verticesPerPrimitive == 3)
-            surface.AddTriangle(primitive[0].position, primitive[1].position, primitive[2].position);
-        for (const Vertex& vertex : primitive) AddVertex(vertex);
+        if (p + kLookAhead < primitiveCount) PrefetchLookups(primitives.data() + (p + kLookAhead) * verticesPerPrimitive);
+        AddPrimitive(primitives.data() + p * verticesPerPrimitive);
     }
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::AddPrimitivesInOrder(std::span<const Vertex> list,
+                                                                 std::span<const std::uint32_t> order) {
+    // An order that jumps around the list would wait for memory at every
+    // primitive: the ones a few places ahead are fetched meanwhile.
+    constexpr std::size_t kFetchAhead = 16;
+    const auto primitive = [&](std::size_t i) { return list.data() + std::size_t{order[i]} * verticesPerPrimitive; };
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i + kFetchAhead < order.size()) {
+            __builtin_prefetch(primitive(i + kFetchAhead));
+            __builtin_prefetch(primitive(i + kFetchAhead) + verticesPerPrimitive - 1);
+        }
+        if (i + kLookAhead < order.size()) PrefetchLookups(primitive(i + kLookAhead));
+        AddPrimitive(primitive(i));
+    }
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::PrefetchLookups(const Vertex* primitive) const {
+    for (const Vertex& vertex : std::span(primitive, verticesPerPrimitive)) vertexDictionary.Prefetch(vertex);
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::AddPrimitive(const Vertex* first) {
+    MakeRoomForPrimitive();
+    for (const Vertex& vertex : std::span(first, verticesPerPrimitive)) AddVertex(vertex);
+    if (verticesPerPrimitive == 3) RecordTriangle();
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::AddIndexedPrimitives(std::span<const Vertex> vertexList,
+                                                                 std::span<const std::uint32_t> primitives) {
+    if (vertexList.data() != indexedVertices.data() || vertexList.size() != indexedVertices.size()) {
+        indexedDrawCall.assign(vertexList.size(), std::numeric_limits<std::uint32_t>::max());
+        indexedLocal.resize(vertexList.size());
+        indexedVertices = vertexList;
+    }
+    const std::size_t primitiveCount = primitives.size() / verticesPerPrimitive;
+    for (std::size_t p = 0; p < primitiveCount; ++p) {
+        MakeRoomForPrimitive();
+        for (const std::uint32_t index : primitives.subspan(p * verticesPerPrimitive, verticesPerPrimitive))
+            AddIndexedVertex(vertexList, index);
+        if (verticesPerPrimitive == 3) RecordTriangle();
+    }
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::MakeRoomForPrimitive() {
+    if (localVertexCount > kMaxDrawCallVertices - verticesPerPrimitive) CloseDrawCall();
+    // Unsigned: a limit below one primitive never flushes.
+    if (vertices.size() > maxVertices - verticesPerPrimitive || indices.size() > maxIndices - verticesPerPrimitive) {
+        if (localVertexCount != 0) CloseDrawCall();
+        FlushBuffers();
+    }
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::AddVertex(const Vertex& vertex) {
+    // The dictionary's equality must be an equivalence; a vertex unequal to
+    // itself could never be found again anyway.
+    if (!VertexEqual<Vertex>{}(vertex, vertex)) {
+        AddNewVertex(vertex);
+        return;
+    }
+    const Vertex* callVertices = vertices.data() + (vertices.size() - localVertexCount);
+    const auto probe = vertexDictionary.Find(vertex, callVertices);
+    if (probe.found) {
+        indices.push_back(static_cast<std::uint16_t>(probe.id));
+        return;
+    }
+    const std::uint16_t local = localVertexCount;
+    AddNewVertex(vertex);
+    vertexDictionary.Add(probe, local);
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::AddIndexedVertex(std::span<const Vertex> vertexList,
+                                                             std::uint32_t index) {
+    if (indexedDrawCall[index] == drawCallSerial) {
+        indices.push_back(indexedLocal[index]);
+        return;
+    }
+    indexedLocal[index] = localVertexCount;
+    AddNewVertex(vertexList[index]);
+    indexedDrawCall[index] = drawCallSerial;
 }
 
 // Stores the vertex before counting it, and counts it before indexing it, so
 // an allocation failure at any step leaves no index without its vertex.
 template <class Vertex>
-void IndexedVertexContainerBuilder<Vertex>::AddVertex(const Vertex& vertex) {
-    // The map's equality must be an equivalence; a vertex unequal to itself
-    // could never be found again anyway.
-    const bool shareable = VertexEqual<Vertex>{}(vertex, vertex);
-    if (shareable) {
-        const auto found = vertexDictionary.find(vertex);
-        if (found != vertexDictionary.end()) {
-            indices.push_back(found->second);
-            return;
-        }
-    }
+void IndexedVertexContainerBuilder<Vertex>::AddNewVertex(const Vertex& vertex) {
     vertices.push_back(vertex);
     const std::uint16_t local = localVertexCount++;
-    if (shareable) vertexDictionary.emplace(vertex, local);
+    if (verticesPerPrimitive == 3) localCorners[local] = surface.AddCorner(vertex.position);
     indices.push_back(local);
+}
+
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::RecordTriangle() {
+    const std::uint16_t* corners = indices.data() + indices.size() - 3;
+    surface.AddTriangle(localCorners[corners[0]], localCorners[corners[1]], localCorners[corners[2]]);
 }
 
 template <class Vertex>
@@ -123,8 +198,9 @@ void IndexedVertexContainerBuilder<Vertex>::CloseDrawCall() {
         drawCallVertexCounts.pop_back();
         throw;
     }
-    vertexDictionary.clear();
+    vertexDictionary.Clear();
     localVertexCount = 0;
+    ++drawCallSerial;
 }
 
 template <class Vertex>

@@ -2,13 +2,12 @@
 
 #include "meshes/triangle/ClosedSurfaceCheck.h"
 #include "meshes/triangle/IndexedVertexBuffer.h"
-#include "meshes/triangle/VertexPNHash.h"
+#include "meshes/triangle/VertexDictionary.h"
 
 #include <Korvex/Rendering/Gpu/IGpu.h>
 
 #include <cstdint>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 namespace Korvex::Rendering::detail {
@@ -45,15 +44,40 @@ public:
     IndexedVertexContainerBuilder& operator=(const IndexedVertexContainerBuilder&) = delete;
     ~IndexedVertexContainerBuilder();
 
-    // Whole primitives only; a trailing remainder is ignored.
+    // Whole primitives only; a trailing remainder is ignored. Equal vertices
+    // (VertexEqual) are stored once per draw call.
     void AddPrimitives(std::span<const Vertex> primitives);
+    // The primitives of list (whole ones only) in the given order, each
+    // number in order below the list's primitive count (checked by the caller).
+    void AddPrimitivesInOrder(std::span<const Vertex> list, std::span<const std::uint32_t> order);
+    // The same for primitives given by indices into vertices (whole
+    // primitives; every index below vertices.size(), which the caller
+    // checks). An index that the list repeats is stored once per draw call
+    // without comparing vertices; equal vertices under different indices stay
+    // apart, so merge them in the list first. Later calls with the same list
+    // share its vertices with the open draw call.
+    void AddIndexedPrimitives(std::span<const Vertex> vertices, std::span<const std::uint32_t> indices);
     void Finish();
     // Whether the triangles added so far enclose a volume (ClosedSurfaceCheck);
     // false for lines.
     bool IsClosed() const { return verticesPerPrimitive == 3 && surface.IsClosed(); }
 
 private:
+    // Closes the draw call or flushes the buffer when one more primitive
+    // might not fit.
+    void MakeRoomForPrimitive();
+    // The primitive of verticesPerPrimitive vertices at first.
+    void AddPrimitive(const Vertex* first);
+    // Starts the dictionary lookups of a primitive to come; memory latency
+    // bounds the lookups, which overlap this way.
+    void PrefetchLookups(const Vertex* primitive) const;
+    static constexpr std::size_t kLookAhead = 4;
     void AddVertex(const Vertex& vertex);
+    void AddIndexedVertex(std::span<const Vertex> vertices, std::uint32_t index);
+    // Stores a vertex new to the open draw call and indexes it.
+    void AddNewVertex(const Vertex& vertex);
+    // The last primitive's triangle, for the closed-surface check.
+    void RecordTriangle();
     void CloseDrawCall();
     void FlushBuffers();
     void OptimizeDrawCall(std::size_t drawCallIndex);
@@ -69,10 +93,21 @@ private:
     std::vector<std::uint16_t> indices;
     std::vector<IndexedDrawCall> drawCalls;
     std::vector<std::uint32_t> drawCallVertexCounts;
-    // Vertices of the open draw call; localVertexCount also counts those kept
-    // out of the dictionary (a NaN component never matches).
-    std::unordered_map<Vertex, std::uint16_t, VertexHash<Vertex>, VertexEqual<Vertex>> vertexDictionary;
+    // Vertices of the open draw call, by their local index; localVertexCount
+    // also counts those kept out of the dictionary (a NaN component never
+    // matches).
+    VertexDictionary<Vertex> vertexDictionary;
     std::uint16_t localVertexCount = 0;
+    // The indexed form's list (identified by its address and size) and, per
+    // index, the draw call that last stored it (a serial number) and its
+    // local index there.
+    std::span<const Vertex> indexedVertices;
+    std::vector<std::uint32_t> indexedDrawCall;
+    std::vector<std::uint16_t> indexedLocal;
+    std::uint32_t drawCallSerial = 0;
+    // Triangles only: the corner number (ClosedSurfaceCheck) of each local
+    // vertex of the open draw call.
+    std::vector<std::uint32_t> localCorners;
     ClosedSurfaceCheck surface;
     int uncaughtExceptionsAtConstruction;
 };

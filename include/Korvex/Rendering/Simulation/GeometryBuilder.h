@@ -13,6 +13,9 @@
 // duplicate vertices merged (exact float equality), 16-bit indexed draw calls
 // of at most 65,535 vertices, split over as many buffers as
 // gpu.GetMaxBufferSize() requires, triangles reordered for the vertex cache.
+// Triangles too many for one draw call are first put in a spatial order, so
+// that the draw calls cover compact patches however the list was ordered;
+// lines keep their order.
 // The bounding box is kept as given; it is not computed from the vertices.
 // The vertex input is {"position", "normal"}, three floats each.
 
@@ -37,7 +40,8 @@ std::shared_ptr<IGeometry> BuildLineGeometry(IGpu& gpu, array_view<const VertexP
 
 // Indexed forms: indices (any number; a trailing remainder is ignored) select
 // positions and, when normals is not empty, the normal of the same number;
-// with no normals every normal is zero. An index past the positions raises
+// with no normals every normal is zero. Each position (with its normal) is
+// compared once, however many indices share it. An index past the positions raises
 // std::out_of_range, a normals list of another length std::invalid_argument,
 // in either case before the device is called.
 std::shared_ptr<IGeometry> BuildTriangleGeometry(IGpu& gpu, array_view<const std::array<float, 3>> positions,

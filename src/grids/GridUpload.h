@@ -6,6 +6,13 @@
 #include <Korvex/Rendering/Simulation/IScalarGrid.h>
 #include <Korvex/Rendering/array_view.h>
 
+#include "core/ThreadSanitizerEdges.h"
+
+#include <oneapi/tbb/blocked_range.h>
+#include <oneapi/tbb/parallel_reduce.h>
+#include <oneapi/tbb/partitioner.h>
+
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -14,9 +21,12 @@ namespace Korvex::Rendering::detail {
 
 // The GPU side of a grid: its 3D image and view, the value range and the
 // dimensions of the last upload. Texels says what differs between grids:
-//   Element, Range, kFormat, kTexelBytes,
+//   Element, Range, Summary (of the range of a block of elements, ValueRange.h),
+//   kFormat, kTexelBytes,
 //   FillRow(std::uint8_t* row, const Element* elements, std::size_t count),
-//   ResetRange(Range& min, Range& max), Widen(Range& min, Range& max, const Element&).
+//   ResetRange(Range& min, Range& max),
+//   Summary Summarize(const Element* elements, std::size_t count), Join(Summary, Summary),
+//   FinishRange(const Summary&, Range& min, Range& max).
 template <class Texels>
 class GridImage {
 public:
@@ -39,6 +49,11 @@ public:
     const std::array<std::size_t, 3>& Dimensions() const { return dimensions_; }
 
 private:
+    // Copies the rows of the stored dimensions into the mapped staging image
+    // and summarises their range, each row while it is in the cache: one
+    // pass over the input, in parallel over blocks of rows.
+    typename Texels::Summary FillRows(std::uint8_t* base, const MappedImage& mapped, const Element* elements);
+
     IGpu& gpu_;
     GpuHandle<ImageTag> image_;
     GpuHandle<ImageViewTag> view_;
@@ -87,23 +102,44 @@ bool GridImage<Texels>::Upload(std::size_t sizeX, std::size_t sizeY, std::size_t
     GpuHandle<ImageTag> staging(gpu_, gpu_.CreateImage(desc));
     const MappedImage mapped = gpu_.MapImage(staging.Get(), 0, kMapWrite);
     if (mapped.data == nullptr) return false;
-    auto* const base = static_cast<std::uint8_t*>(mapped.data);
-    const Element* next = elements.data();
-    for (std::size_t z = 0; z < sizeZ; ++z) {
-        for (std::size_t y = 0; y < sizeY; ++y, next += sizeX) {
-            std::uint8_t* row = base + z * std::size_t{mapped.slicePitch} + y * std::size_t{mapped.rowPitch};
-            Texels::FillRow(row, next, sizeX);
-        }
-    }
+    const typename Texels::Summary summary =
+        FillRows(static_cast<std::uint8_t*>(mapped.data), mapped, elements.data());
     gpu_.UnmapImage(staging.Get(), 0);
     gpu_.CopyImage(staging.Get(), image_.Get());
-
-    Texels::ResetRange(rangeMin_, rangeMax_);
-    for (std::size_t i = 0; i < count; ++i) Texels::Widen(rangeMin_, rangeMax_, elements[i]);
+    Texels::FinishRange(summary, rangeMin_, rangeMax_);
 
     viewId_ = view_.Get();
     staging.Reset();
     return true;
+}
+
+template <class Texels>
+typename Texels::Summary GridImage<Texels>::FillRows(std::uint8_t* base, const MappedImage& mapped,
+                                                     const Element* elements) {
+    using Summary = typename Texels::Summary;
+    const std::size_t sizeX = dimensions_[0], sizeY = dimensions_[1], sizeZ = dimensions_[2];
+    // Blocks of whole rows, about kBlockBytes of input each.
+    constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
+    const std::size_t rowsPerBlock = std::max<std::size_t>(kBlockBytes / (sizeX * sizeof(Element)), 1);
+    HappensBefore(&rangeMin_);
+    const Summary summary = tbb::parallel_reduce(
+        tbb::blocked_range<std::size_t>(0, sizeY * sizeZ, rowsPerBlock), Summary{},
+        [&](const tbb::blocked_range<std::size_t>& rows, Summary blockSummary) {
+            HappensAfter(&rangeMin_);
+            for (std::size_t r = rows.begin(); r != rows.end(); ++r) {
+                const std::size_t z = r / sizeY, y = r % sizeY;
+                const Element* row = elements + r * sizeX;
+                Texels::FillRow(base + z * std::size_t{mapped.slicePitch} + y * std::size_t{mapped.rowPitch}, row,
+                                sizeX);
+                blockSummary = Join(blockSummary, Texels::Summarize(row, sizeX));
+            }
+            HappensBefore(&rangeMax_);
+            return blockSummary;
+        },
+        [](const Summary& earlier, const Summary& later) { return Join(earlier, later); },
+        tbb::auto_partitioner());
+    HappensAfter(&rangeMax_);
+    return summary;
 }
 
 }  // namespace Korvex::Rendering::detail

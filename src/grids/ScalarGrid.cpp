@@ -17,13 +17,6 @@ void ScalarTexels::ResetRange(float& min, float& max) {
     max = -std::numeric_limits<float>::max();
 }
 
-// Kept in this form on purpose: a NaN takes over both ends and the next number
-// takes over from the NaN, which std::min and std::max would not do.
-void ScalarTexels::Widen(float& min, float& max, float value) {
-    min = value > min ? min : value;
-    max = max > value ? max : value;
-}
-
 }  // namespace detail
 
 bool ScalarGrid::SetValues(std::size_t size_x, std::size_t size_y, std::size_t size_z,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grids/GridUpload.h"
+#include "grids/ValueRange.h"
 
 #include <Korvex/Rendering/Simulation/IScalarGrid.h>
 
@@ -14,9 +15,11 @@ struct ScalarTexels {
     static constexpr std::uint32_t kFormat = kFormatR32Float;
     static constexpr std::size_t kTexelBytes = sizeof(float);
 
+    using Summary = ScalarRangeSummary;
     static void FillRow(std::uint8_t* row, const float* values, std::size_t count);
     static void ResetRange(float& min, float& max);
-    static void Widen(float& min, float& max, float value);
+    static Summary Summarize(const float* values, std::size_t count) { return SummarizeScalars(values, count); }
+    static void FinishRange(const Summary& summary, float& min, float& max) { FinishScalarRange(summary, min, max); }
 };
 
 }  // namespace detail

@@ -17,15 +17,6 @@ void VectorTexels::ResetRange(Range& min, Range& max) {
     max.fill(-std::numeric_limits<float>::max());
 }
 
-// Strict comparisons: a NaN component changes nothing.
-void VectorTexels::Widen(Range& min, Range& max, const Vector3f& vector) {
-    const float components[3] = {vector.x, vector.y, vector.z};
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (min[i] > components[i]) min[i] = components[i];
-        if (components[i] > max[i]) max[i] = components[i];
-    }
-}
-
 }  // namespace detail
 
 bool VectorGrid::SetVectors(std::size_t size_x, std::size_t size_y, std::size_t size_z,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grids/GridUpload.h"
+#include "grids/ValueRange.h"
 
 #include <Korvex/Rendering/Simulation/IVectorGrid.h>
 
@@ -16,9 +17,11 @@ struct VectorTexels {
     static constexpr std::uint32_t kFormat = kFormatRgba32Float;
     static constexpr std::size_t kTexelBytes = 4 * sizeof(float);
 
+    using Summary = VectorRangeSummary;
     static void FillRow(std::uint8_t* row, const Vector3f* vectors, std::size_t count);
     static void ResetRange(Range& min, Range& max);
-    static void Widen(Range& min, Range& max, const Vector3f& vector);
+    static Summary Summarize(const Vector3f* vectors, std::size_t count) { return SummarizeVectors(vectors, count); }
+    static void FinishRange(const Summary& summary, Range& min, Range& max) { FinishVectorRange(summary, min, max); }
 };
 
 }  // namespace detail

@@ -8,8 +8,11 @@
 
 #include <gmock/gmock.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -151,6 +154,58 @@ TEST(VectorGridRangeTest, IsPerComponentAndSkipsNaN) {
         const VectorGridTexture texture = grid->GetTexture();
         EXPECT_EQ(texture.range_min, c.min);
         EXPECT_EQ(texture.range_max, c.max);
+    }
+}
+
+// Grids large enough to be summarised in parallel blocks, against the two
+// rules applied value by value, bit for bit (+0.0 and -0.0 included).
+TEST(GridRangeTest, LargeUploadsMatchTheOrderedPassBitForBit) {
+    constexpr std::size_t kSide = 48, kCount = kSide * kSide * kSide;
+    const auto pattern = [](std::size_t i) { return float((i * 7919) % 1000) - 400.0f; };
+    struct Case {
+        const char* what;
+        std::function<float(std::size_t)> value;
+    };
+    const Case cases[] = {
+        {"numbers", pattern},
+        {"a NaN in the middle", [&](std::size_t i) { return i == kCount / 2 ? kNaN : pattern(i); }},
+        {"a NaN last", [&](std::size_t i) { return i == kCount - 1 ? kNaN : pattern(i); }},
+        {"a NaN after the extremes", [&](std::size_t i) { return i == 3 ? -1e9f : i == 100 ? kNaN : pattern(i); }},
+        {"infinities after a NaN", [&](std::size_t i) { return i < 5 ? kNaN : std::numeric_limits<float>::infinity(); }},
+        {"zeros of both signs at the ends", [](std::size_t i) { return i % 3 == 0 ? -0.0f : i % 3 == 1 ? 0.0f : 2.0f; }},
+        {"a single -0.0 as the minimum", [](std::size_t i) { return i == 77 ? -0.0f : 1.0f + float(i % 5); }},
+    };
+    const auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    RecordingDevice device;
+    auto scalars = CreateScalarGrid(device);
+    auto vectors = CreateVectorGrid(device);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        std::vector<float> values(kCount);
+        std::vector<Vector3f> triples(kCount);
+        float min = kLargest, max = -kLargest;
+        std::array<float, 3> vectorMin, vectorMax;
+        vectorMin.fill(kLargest);
+        vectorMax.fill(-kLargest);
+        for (std::size_t i = 0; i < kCount; ++i) {
+            const float v = values[i] = test.value(i);
+            min = v > min ? min : v;
+            max = max > v ? max : v;
+            triples[i] = {v, test.value((i + 1) % kCount), -v};
+            const float components[3] = {triples[i].x, triples[i].y, triples[i].z};
+            for (std::size_t c = 0; c < 3; ++c) {
+                if (vectorMin[c] > components[c]) vectorMin[c] = components[c];
+                if (components[c] > vectorMax[c]) vectorMax[c] = components[c];
+            }
+        }
+        ASSERT_TRUE(scalars->SetValues(kSide, kSide, kSide, values));
+        EXPECT_EQ(bits(scalars->GetTexture().range_min), bits(min));
+        EXPECT_EQ(bits(scalars->GetTexture().range_max), bits(max));
+        ASSERT_TRUE(vectors->SetVectors(kSide, kSide, kSide, triples));
+        for (std::size_t c = 0; c < 3; ++c) {
+            EXPECT_EQ(bits(vectors->GetTexture().range_min[c]), bits(vectorMin[c])) << c;
+            EXPECT_EQ(bits(vectors->GetTexture().range_max[c]), bits(vectorMax[c])) << c;
+        }
     }
 }
 

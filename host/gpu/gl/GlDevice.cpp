@@ -1,6 +1,7 @@
 #include "GlDeviceState.h"
 
 #include <cstring>
+#include <new>
 
 namespace Korvex::Rendering {
 
@@ -101,9 +102,19 @@ void GlDevice::State::DeleteBuffer(gl::GlBuffer& buffer) {
 }
 
 void GlDevice::State::DeleteImage(gl::GlImage& image) {
-    if (image.IsStaging()) return;  // its memory goes with it
+    if (image.IsStaging()) {
+        spareStaging = std::move(image.staging);
+        spareStagingSize = image.ByteSize();
+        return;
+    }
     shadow.ForgetTexture(image.texture);
     glDeleteTextures(1, &image.texture);
+}
+
+std::unique_ptr<std::byte[]> GlDevice::State::TakeStagingMemory(std::size_t size) {
+    if (spareStaging && spareStagingSize == size) return std::move(spareStaging);
+    spareStaging.reset();
+    return std::unique_ptr<std::byte[]>(new (std::nothrow) std::byte[size]);
 }
 
 void GlDevice::State::DeleteView(gl::GlView& view) {

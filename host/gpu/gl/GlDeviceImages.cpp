@@ -119,7 +119,7 @@ ImageId GlDevice::CreateImage(const ImageDesc& desc) {
             s.Report("GlDevice::CreateImage(): staging pitches beyond 32 bits: " + Describe(desc));
             return ImageId::Null();
         }
-        image.staging.reset(new (std::nothrow) std::byte[image.ByteSize()]);
+        image.staging = s.TakeStagingMemory(image.ByteSize());
         if (!image.staging) {
             s.Report("GlDevice::CreateImage(): no memory for a staging image of " + Describe(desc));
             return ImageId::Null();

@@ -97,6 +97,12 @@ struct GlDevice::State {
     gl::TargetIds currentTargets;
     GLint currentStencilReference = 0;
 
+    // The memory of the last staging image destroyed, kept for the next one
+    // of the same size: a stream of uploads of one size then writes to pages
+    // it has written before instead of fresh ones that the system must zero.
+    std::unique_ptr<std::byte[]> spareStaging;
+    std::size_t spareStagingSize = 0;
+
     std::string programLog;
     std::vector<std::string> diagnostics;
     std::uint64_t draws = 0;
@@ -105,6 +111,9 @@ struct GlDevice::State {
 
     void DeleteBuffer(gl::GlBuffer& buffer);
     void DeleteImage(gl::GlImage& image);
+    // Staging memory of size bytes: the spare if it fits exactly, otherwise
+    // new memory (the spare released first); null when there is none.
+    std::unique_ptr<std::byte[]> TakeStagingMemory(std::size_t size);
     void DeleteView(gl::GlView& view);
     void ReleaseSampler(const gl::GlSampler& sampler);
     void DeleteProgram(gl::GlProgram& program);

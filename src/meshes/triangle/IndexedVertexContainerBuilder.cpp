@@ -1,5 +1,7 @@
 #include "meshes/triangle/IndexedVertexContainerBuilder.h"
 
+#include "core/ThreadSanitizerEdges.h"
+
 #include <Korvex/Rendering/Gpu/Utilities.h>
 
 #include <oneapi/tbb/blocked_range.h>
@@ -11,33 +13,9 @@
 #include <stdexcept>
 #include <string>
 
-#if defined(__SANITIZE_THREAD__)
-#include <sanitizer/tsan_interface.h>
-#define KORVEX_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#include <sanitizer/tsan_interface.h>
-#define KORVEX_THREAD_SANITIZER 1
-#endif
-#endif
-
 namespace Korvex::Rendering::detail {
 
 namespace {
-
-// libtbb is not built with ThreadSanitizer, which therefore cannot see that a
-// task runs after the writes that preceded its spawn, nor that the join comes
-// after the tasks' writes. These mark the two edges.
-void HappensBefore([[maybe_unused]] void* tag) {
-#if defined(KORVEX_THREAD_SANITIZER)
-    __tsan_release(tag);
-#endif
-}
-void HappensAfter([[maybe_unused]] void* tag) {
-#if defined(KORVEX_THREAD_SANITIZER)
-    __tsan_acquire(tag);
-#endif
-}
 
 std::uint32_t CheckedPrimitiveSize(std::uint32_t verticesPerPrimitive) {
     if (verticesPerPrimitive != 2 && verticesPerPrimitive != 3)
@@ -45,6 +23,7 @@ std::uint32_t CheckedPrimitiveSize(std::uint32_t verticesPerPrimitive) {
                                     " vertices per primitive; 2 (lines) or 3 (triangles) expected");
     return verticesPerPrimitive;
 }
+
 }  // namespace
 
 template <class Vertex>

@@ -73,6 +73,19 @@ MakeScene Surface(Look look) {
                            MakeGrids(gl, kGridSamples), look, camera);
     };
 }
+// The plane others publish figures for, built from indexed data, seen
+// straight on. Its values run from 0.125 to 1.625; the range shown leaves
+// the lowest and the highest parts in the underflow and overflow colours.
+MakeScene Plane(Look look) {
+    return [look](GlDevice& gl, const CameraMatrices&) -> std::unique_ptr<IRenderable> {
+        const IndexedSurface& plane = MillionTrianglePlane();
+        std::unique_ptr<ITriangleGridMesh> mesh =
+            MakeSurface(gl, BuildTriangleGeometry(gl, plane.positions, plane.normals, plane.indices, kUnitBox),
+                        MakeGrids(gl, kGridSamples), look, ViewOfPlane(kWidth, kHeight));
+        mesh->SetValueRange(0.4f, 1.35f);
+        return mesh;
+    };
+}
 // Packed order puts the cells nearest this camera last: drawn back to front,
 // every face that survives culling is shaded. Reversed, depth testing
 // rejects most of them.
@@ -98,6 +111,8 @@ void RegisterFrameBenchmarks() {
         {"surface_flat/1M_triangles", Surface(Look::Plain)},
         {"surface_deformed_tessellated/1M_triangles", Surface(Look::Deformed)},
         {"surface_capped_2_planes/1M_triangles", Surface(Look::Capped)},
+        {"plane/1M_triangles", Plane(Look::Plain)},
+        {"plane_3_clip_planes/1M_triangles", Plane(Look::ClippedThrice)},
         {"voxels/1M", Voxels(Look::Plain)},
         {"voxels_front_to_back/1M", Voxels(Look::Plain, true)},
         {"voxels_wireframe/1M", Voxels(Look::Wireframe)},

@@ -86,6 +86,29 @@ std::vector<VertexPN> ShuffledTriangles(const std::vector<VertexPN>& soup) {
     return shuffled;
 }
 
+IndexedSurface QuadPlane(std::size_t quadsPerSide) {
+    const std::size_t nodes = quadsPerSide + 1;
+    IndexedSurface plane;
+    plane.positions.reserve(nodes * nodes);
+    for (std::size_t y = 0; y < nodes; ++y)
+        for (std::size_t x = 0; x < nodes; ++x)
+            plane.positions.push_back({SampleCoordinate(x, nodes), SampleCoordinate(y, nodes), 0.5f});
+    plane.normals.assign(plane.positions.size(), {0.0f, 0.0f, 1.0f});
+    plane.indices.reserve(6 * quadsPerSide * quadsPerSide);
+    for (std::size_t y = 0; y < quadsPerSide; ++y)
+        for (std::size_t x = 0; x < quadsPerSide; ++x) {
+            const auto node = [&](std::size_t i, std::size_t j) { return static_cast<std::uint32_t>(i + nodes * j); };
+            plane.indices.insert(plane.indices.end(), {node(x, y), node(x + 1, y), node(x + 1, y + 1), node(x, y),
+                                                       node(x + 1, y + 1), node(x, y + 1)});
+        }
+    return plane;
+}
+
+const IndexedSurface& MillionTrianglePlane() {
+    static const IndexedSurface plane = QuadPlane(708);
+    return plane;
+}
+
 std::vector<VertexPN> LatticeLines(std::size_t lineCount) {
     std::vector<VertexPN> lines;
     lines.reserve(2 * lineCount);
@@ -154,6 +177,15 @@ CameraMatrices ViewOfUnitBox(std::uint32_t width, std::uint32_t height) {
     return {MakeLookAt(eye, centre, {0.0, 1.0, 0.0}), MakePerspective(std::numbers::pi / 4.0, aspect, 0.1, 10.0)};
 }
 
+CameraMatrices ViewOfPlane(std::uint32_t width, std::uint32_t height) {
+    // The view's height is 0.864 of the plane's at the distance of 1.043:
+    // 1,250 pixels of plane a side for a 1,080-pixel high image.
+    constexpr double kFieldOfView = std::numbers::pi / 4.0;
+    const double aspect = static_cast<double>(width) / static_cast<double>(height);
+    return {MakeLookAt({0.5, 0.5, 0.5 + 1.043}, {0.5, 0.5, 0.5}, {0.0, 1.0, 0.0}),
+            MakePerspective(kFieldOfView, aspect, 0.1, 10.0)};
+}
+
 std::unique_ptr<ITriangleGridMesh> MakeSurface(IGpu& gpu, std::shared_ptr<IGeometry> geometry,
                                                const GridInputs& grids, Look look, const CameraMatrices& camera) {
     std::unique_ptr<ITriangleGridMesh> mesh = CreateTriangleGridMesh(gpu);
@@ -167,6 +199,13 @@ std::unique_ptr<ITriangleGridMesh> MakeSurface(IGpu& gpu, std::shared_ptr<IGeome
         const std::array<ClipPlane, 2> planes{ClipPlane{1.0f, 0.0f, 0.0f, -0.5f}, ClipPlane{0.0f, -1.0f, 0.0f, 0.6f}};
         mesh->SetClipPlanes(planes);
         mesh->SetCapping(true);
+    }
+    if (look == Look::ClippedThrice) {
+        // Each cuts a corner or a side off: x >= 0.1, y <= 0.9, x + y <= 1.6.
+        const std::array<ClipPlane, 3> planes{ClipPlane{1.0f, 0.0f, 0.0f, -0.1f}, ClipPlane{0.0f, -1.0f, 0.0f, 0.9f},
+                                              ClipPlane{-0.70710678f, -0.70710678f, 0.0f, 1.1313708f}};
+        mesh->SetClipPlanes(planes);
+        mesh->SetCapping(false);
     }
     SetView(*mesh, camera);
     return mesh;

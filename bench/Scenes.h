@@ -8,6 +8,7 @@
 #include <Korvex/Rendering/Simulation/Simulation.h>
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -24,6 +25,19 @@ std::vector<VertexPN> SphereSoup(std::size_t stacks, std::size_t slices);
 const std::vector<VertexPN>& MillionTriangleSphere();
 // The same triangles in a fixed random order.
 std::vector<VertexPN> ShuffledTriangles(const std::vector<VertexPN>& soup);
+
+// A square of quadsPerSide^2 quads, two triangles each, in the plane z = 0.5
+// across the unit box, normals +z, as a host hands indexed data over: one
+// position and normal per grid node, three indices per triangle.
+struct IndexedSurface {
+    std::vector<std::array<float, 3>> positions;
+    std::vector<std::array<float, 3>> normals;
+    std::vector<std::uint32_t> indices;
+};
+IndexedSurface QuadPlane(std::size_t quadsPerSide);
+// The plane that other renderers publish frame times for: 708 x 708 quads
+// (1,002,528 triangles), made once.
+const IndexedSurface& MillionTrianglePlane();
 
 // The first lineCount edges of a lattice of 33 x 33 x 33 nodes over the unit
 // box (104,544 edges), two vertices per line.
@@ -49,10 +63,15 @@ struct CameraMatrices {
 // A perspective view of the whole unit box for a target of width x height.
 CameraMatrices ViewOfUnitBox(std::uint32_t width, std::uint32_t height);
 
+// Straight at the plane z = 0.5 from +z, the plane filling the height of
+// the image and about two thirds of a 16:9 one.
+CameraMatrices ViewOfPlane(std::uint32_t width, std::uint32_t height);
+
 // How a mesh is set up: Deformed attaches the displacements with factor 0.5,
 // Capped cuts with two planes and keeps capping on, Wireframe (voxels) turns
-// the overlay on. Plain attaches no displacements.
-enum class Look { Plain, Deformed, Capped, Wireframe };
+// the overlay on, ClippedThrice cuts with three planes and capping off.
+// Plain attaches no displacements.
+enum class Look { Plain, Deformed, Capped, Wireframe, ClippedThrice };
 
 std::unique_ptr<ITriangleGridMesh> MakeSurface(IGpu& gpu, std::shared_ptr<IGeometry> geometry,
                                                const GridInputs& grids, Look look, const CameraMatrices& camera);

@@ -13,12 +13,15 @@ void ClosedSurfaceCheck::AddTriangle(std::uint32_t a, std::uint32_t b, std::uint
     triangles_.insert(triangles_.end(), {a, b, c});
 }
 
-// One tight loop of independent lookups, whose cache misses overlap, where
-// a lookup per corner as it came would wait for each.
+// One tight loop of lookups started ahead, whose cache misses overlap,
+// where a lookup per corner as it came would wait for each.
 std::optional<std::vector<std::uint32_t>> ClosedSurfaceCheck::MatchPositions() const {
     std::vector<std::uint32_t> representative(cornerPositions_.size());
     VertexDictionary<Position> seen;
+    seen.Reserve(cornerPositions_.size(), cornerPositions_.data());
+    constexpr std::size_t kLookAhead = 8;
     for (std::uint32_t corner = 0; corner < cornerPositions_.size(); ++corner) {
+        if (corner + kLookAhead < cornerPositions_.size()) seen.Prefetch(cornerPositions_[corner + kLookAhead]);
         const Position& position = cornerPositions_[corner];
         if (!VertexEqual<Position>{}(position, position)) return std::nullopt;  // NaN: never the same position
         const auto probe = seen.Find(position, cornerPositions_.data());

@@ -69,13 +69,22 @@ struct MergedVertices {
     std::vector<std::uint32_t> numberOf;
 };
 MergedVertices Merge(array_view<const std::array<float, 3>> positions, array_view<const std::array<float, 3>> normals) {
-    MergedVertices merged;
-    merged.numberOf.resize(positions.size());
-    detail::VertexDictionary<VertexPN> dictionary;
-    for (std::size_t i = 0; i < positions.size(); ++i) {
+    const auto vertexAt = [&](std::size_t i) {
         VertexPN vertex{};
         std::copy_n(positions[i].begin(), 3, vertex.position);
         if (!normals.empty()) std::copy_n(normals[i].begin(), 3, vertex.normal);
+        return vertex;
+    };
+    MergedVertices merged;
+    merged.vertices.reserve(positions.size());
+    merged.numberOf.resize(positions.size());
+    detail::VertexDictionary<VertexPN> dictionary;
+    dictionary.Reserve(positions.size(), merged.vertices.data());
+    // Memory latency bounds the lookups: those a few vertices ahead start early.
+    constexpr std::size_t kLookAhead = 8;
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        if (i + kLookAhead < positions.size()) dictionary.Prefetch(vertexAt(i + kLookAhead));
+        const VertexPN vertex = vertexAt(i);
         const auto number = static_cast<std::uint32_t>(merged.vertices.size());
         if (detail::VertexEqual<VertexPN>{}(vertex, vertex)) {
             const auto probe = dictionary.Find(vertex, merged.vertices.data());

@@ -46,6 +46,11 @@ public:
         ++count_;
     }
 
+    // Room for count vertices without growing, for callers who know.
+    void Reserve(std::size_t count, const Vertex* stored) {
+        while (2 * count > slots_.size()) Grow(stored);
+    }
+
     // Asks for the memory a Find of vertex will read first, so that lookups
     // of vertices known in advance overlap.
     void Prefetch(const Vertex& vertex) const {

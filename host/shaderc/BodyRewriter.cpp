@@ -100,6 +100,10 @@ std::size_t BodyRewriter::RewriteIdentifier(std::size_t at, std::size_t end, std
     }
     if (name == "main" && stage_ == StageKind::Hull) {
         out += "kx_control_point_main";
+    } else if (name == "main" && writesClipDistances_ && stage_ != StageKind::Geometry) {
+        out += "kx_stage_main";
+    } else if (name == "EmitVertex" && writesClipDistances_ && stage_ == StageKind::Geometry) {
+        out += "kx_emit_vertex";
     } else if (const std::optional<std::string_view> renamed = GlslRename(name)) {
         out += *renamed;
     } else if (IsReservedName(name)) {

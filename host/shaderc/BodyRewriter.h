@@ -19,8 +19,11 @@ class StageInterface;
 // and line breaks are kept, so GLSL line numbers match the template's.
 class BodyRewriter {
 public:
-    BodyRewriter(std::span<const Token> tokens, StageKind stage, const StageInterface& interface)
-        : tokens_(tokens), stage_(stage), interface_(interface) {}
+    // writesClipDistances: the translation wraps main (vertex, domain) or
+    // EmitVertex (geometry) to copy the clip distances to gl_ClipDistance.
+    BodyRewriter(std::span<const Token> tokens, StageKind stage, const StageInterface& interface,
+                 bool writesClipDistances = false)
+        : tokens_(tokens), stage_(stage), interface_(interface), writesClipDistances_(writesClipDistances) {}
 
     std::string Run();
 
@@ -51,6 +54,7 @@ private:
     std::span<const Token> tokens_;
     StageKind stage_;
     const StageInterface& interface_;
+    bool writesClipDistances_;
     ResourceTable resources_;
     int nesting_ = 0;
 };

@@ -23,7 +23,16 @@
 // view_pos 19, visibility 20, diffuse_factor 21, signed_uv 22; other
 // semantics hash (FNV-1a, case-sensitive) into 23..31. Arrays take `count`
 // consecutive locations; overlapping variables on one side of a stage are
-// rejected. Clip distances are ordinary varyings, not gl_ClipDistance.
+// rejected.
+//
+// Clip distances are ordinary varyings that the stages after them read (the
+// pixel stage discards, the hull stage culls). The stage that feeds the
+// rasteriser (TranslationOptions) also writes its `clip_distance` output to
+// gl_ClipDistance, so that primitives are clipped before they are
+// rasterised; Translation::clipDistances says how many the device must
+// enable. The pixel stage of such a program reads its `clip_distance` input
+// as 0: what lies behind a plane never reaches it, and without a discard
+// left in it the depth test can run before the stage.
 //
 // Per-vertex arrays. Hull, domain and geometry inputs and hull outputs are
 // arrays over control points or vertices, indexed first: `$P[0]$`,
@@ -64,13 +73,23 @@ namespace Korvex::Rendering::ShaderCompiler {
 // ShaderStageSources order.
 enum class StageKind { Vertex, Hull, Domain, Geometry, Pixel };
 
+struct TranslationOptions {
+    // The last stage before the rasteriser: the vertex stage of a program
+    // without tessellation or geometry stage, else the domain stage of one
+    // without a geometry stage, else the geometry stage.
+    bool feedsRasterizer = false;
+    // A pixel stage after a stage that wrote gl_ClipDistance.
+    bool clippedBeforeRasterizer = false;
+};
+
 struct Translation {
     std::string glsl;   // complete GLSL 4.50 core source on success
     std::string error;  // empty on success; otherwise "line N: message"
     std::vector<std::string> vertexInputs;  // vertex stage: semantic of attribute location i
+    unsigned clipDistances = 0;  // gl_ClipDistance elements written
     bool Ok() const { return error.empty(); }
 };
 
-Translation TranslateStage(std::string_view source, StageKind stage);
+Translation TranslateStage(std::string_view source, StageKind stage, const TranslationOptions& options = {});
 
 }  // namespace Korvex::Rendering::ShaderCompiler

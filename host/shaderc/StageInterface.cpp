@@ -32,6 +32,22 @@ bool NeedsFlat(const InterfaceVariable& variable, StageKind stage) {
               : stage == StageKind::Vertex || stage == StageKind::Domain || stage == StageKind::Geometry;
 }
 
+// `T name = T(0)` or, for arrays, `T name[N] = T[N](T(0), ...)`.
+std::string ZeroConstant(const InterfaceVariable& variable) {
+    const InterfaceDeclaration& declaration = variable.declaration;
+    const std::string type = GlslTypeName(declaration.type);
+    const std::string zero = type + "(0)";
+    if (declaration.count == 0) {
+        return type + " " + variable.glslName + " = " + zero + ";\n";
+    }
+    std::string elements;
+    for (unsigned i = 0; i < declaration.count; ++i) {
+        elements += (i == 0 ? "" : ", ") + zero;
+    }
+    const std::string size = "[" + std::to_string(declaration.count) + "]";
+    return type + " " + variable.glslName + size + " = " + type + size + "(" + elements + ");\n";
+}
+
 }  // namespace
 
 void StageInterface::Add(const InterfaceDeclaration& declaration) {
@@ -113,10 +129,29 @@ const InterfaceVariable* StageInterface::Find(std::string_view name) const {
     return found == variables_.end() ? nullptr : &*found;
 }
 
+const InterfaceVariable* StageInterface::FindOutput(std::string_view semantic) const {
+    const auto found = std::find_if(variables_.begin(), variables_.end(), [&](const InterfaceVariable& v) {
+        return v.declaration.direction == Direction::Out && v.declaration.semantic == semantic;
+    });
+    return found == variables_.end() ? nullptr : &*found;
+}
+
+void StageInterface::ReadInputAsZero(std::string_view semantic) {
+    for (InterfaceVariable& variable : variables_) {
+        if (variable.declaration.direction == Direction::In && variable.declaration.semantic == semantic) {
+            variable.readsZero = true;
+        }
+    }
+}
+
 std::string StageInterface::Declarations() const {
     std::string text;
     for (const InterfaceVariable& variable : variables_) {
         const InterfaceDeclaration& declaration = variable.declaration;
+        if (variable.readsZero) {
+            text += "const " + ZeroConstant(variable);
+            continue;
+        }
         text += "layout(location = " + std::to_string(variable.location) + ") ";
         text += NeedsFlat(variable, stage_) ? "flat " : "";
         text += declaration.direction == Direction::In ? "in " : "out ";

@@ -14,6 +14,7 @@ struct InterfaceVariable {
     std::string glslName;  // kx_in_<name> / kx_out_<name>
     unsigned location = 0;
     bool perVertex = false;  // an array over control points or vertices
+    bool readsZero = false;  // declared as a constant 0 instead of an input
 };
 
 // The declared inputs and outputs of one stage, with their locations.
@@ -25,6 +26,10 @@ public:
     void Add(const InterfaceDeclaration& declaration);
 
     const InterfaceVariable* Find(std::string_view name) const;
+    // The output of that semantic, if declared.
+    const InterfaceVariable* FindOutput(std::string_view semantic) const;
+    // Makes the input of that semantic, if declared, a constant 0.
+    void ReadInputAsZero(std::string_view semantic);
     std::string Declarations() const;
     std::vector<std::string> VertexInputSemantics() const;
 

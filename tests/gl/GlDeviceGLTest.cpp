@@ -3,6 +3,7 @@
 // draws; views and samplers as the stages see them; and commands that name
 // missing, stale or unfit objects.
 
+#include <GlApi.h>
 #include <GlDevice.h>
 #include <Korvex/Rendering/Gpu/GpuHandle.h>
 #include <PngWriter.h>
@@ -531,6 +532,33 @@ TEST_F(GlDeviceGLTest, VertexStageReadsTheWordsOfABufferView) {
         EXPECT_EQ(ProbeAt(2 * i, 0), float(words[64 + i])) << "word " << i;
         EXPECT_EQ(ProbeAt(2 * i + 1, 0), -1.0f) << "between points";
     }
+}
+
+// Clip distances clip before rasterising (the left half here), only in the
+// program that writes them.
+TEST_F(GlDeviceGLTest, ClipDistancesClipBeforeRasterisingOnlyInTheirProgram) {
+    std::string vertex = std::string(kQuadConstants) + "[out float c : clip_distance : 1]\n" + FullScreenVertex("depth");
+    vertex.replace(vertex.rfind('}'), 1, "    $c[0]$ = ($Position$.x + 1.0) * 32.0 - 32.0;\n}\n");
+    auto clippedProgram = Program(vertex, std::string(kQuadConstants) +
+                                              ProbePixel("[in float c : clip_distance : 1]", "$c[0]$ + 5.0"));
+    auto plainProgram = QuadProgram();
+    auto clipped = MakePipeline(Pipeline(clippedProgram.Get()));
+    auto plain = MakePipeline(Pipeline(plainProgram.Get()));
+    auto constants = QuadConstants();
+    Device().BindDrawCall(clipped.Get(), DrawCall(constants.Get()));
+    Device().DrawVertices({}, 3, 0);
+    // llvmpipe clips by what the program writes; GL asks for the enables too.
+    EXPECT_TRUE(glIsEnabled(GL_CLIP_DISTANCE0));
+    EXPECT_EQ(ColorAt(31, 10), kBlack);
+    EXPECT_EQ(ColorAt(33, 10), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(ProbeAt(40, 10), 5.0f) << "the pixel stage reads the distance as 0";
+
+    const QuadParams blue{{0, 0, 1, 1}, 0.25f};
+    Device().UpdateBuffer(constants.Get(), 0, sizeof blue, &blue);
+    Device().BindDrawCall(plain.Get(), DrawCall(constants.Get()));
+    Device().DrawVertices({}, 3, 0);
+    EXPECT_FALSE(glIsEnabled(GL_CLIP_DISTANCE0));
+    EXPECT_EQ(ColorAt(10, 10), (Rgba{0, 0, 255, 255})) << "the next program is not clipped";
 }
 
 }  // namespace

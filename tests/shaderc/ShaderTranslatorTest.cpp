@@ -339,5 +339,63 @@ TEST(ShaderTranslator, DeepNestingIsRejectedNotRecursedInto) {
     EXPECT_EQ(ErrorOf(parentheses, Vertex), "line 1: '{' is never closed");
 }
 
+// The stage that feeds the rasteriser copies its clip distances to
+// gl_ClipDistance; the pixel stage after it reads them as 0.
+TEST(ClipDistanceTranslation, TheStageFeedingTheRasteriserWritesGlClipDistance) {
+    constexpr std::string_view kArray = "[out float c : clip_distance : 3]";
+    struct Case {
+        const char* what;
+        StageKind stage;
+        std::string_view declaration;
+        bool feedsRasterizer;
+        unsigned count;
+        std::vector<std::string_view> expected;
+    };
+    const Case cases[] = {
+        {"vertex", StageKind::Vertex, kArray, true, 3,
+         {"out float gl_ClipDistance[3];", "void kx_stage_main()", "kx_stage_main();\n    gl_ClipDistance[0] = "
+          "kx_out_c[0];\n    gl_ClipDistance[1] = kx_out_c[1];\n    gl_ClipDistance[2] = kx_out_c[2];\n}"}},
+        {"domain", StageKind::Domain, kArray, true, 3, {"gl_ClipDistance[2] = kx_out_c[2];"}},
+        {"geometry", StageKind::Geometry, kArray, true, 3,
+         {"void kx_emit_vertex()\n{\n    gl_ClipDistance[0] = kx_out_c[0];", "    EmitVertex();\n}", "kx_emit_vertex();"}},
+        {"one distance", StageKind::Vertex, "[out float c : clip_distance]", true, 1,
+         {"gl_ClipDistance[0] = kx_out_c;"}},
+        {"a stage before another", StageKind::Vertex, kArray, false, 0, {"void main()"}},
+        {"a hull stage", StageKind::Hull, "[out float c : clip_distance : 3]", true, 0, {}},
+        {"no clip distances", StageKind::Vertex, "[out float4 p : position]", true, 0, {"void main()"}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        const std::string body = test.stage == StageKind::Geometry ? "EmitVertex();" : "";
+        const Translation translation =
+            TranslateStage(StageWith(test.stage, test.declaration, body), test.stage, {.feedsRasterizer = test.feedsRasterizer});
+        ASSERT_TRUE(translation.Ok()) << translation.error;
+        EXPECT_EQ(translation.clipDistances, test.count);
+        EXPECT_EQ(Contains(translation.glsl, "gl_ClipDistance"), test.count != 0);
+        for (std::string_view part : test.expected) EXPECT_TRUE(Contains(translation.glsl, part)) << part << "\n" << translation.glsl;
+    }
+}
+
+TEST(ClipDistanceTranslation, ThePixelStageAfterHardwareClippingReadsZero) {
+    const std::string source = StageWith(StageKind::Pixel,
+                                         "[in float c : clip_distance : 2]\n[in float d : clip_distance_b]\n"
+                                         "[out float4 color : 0]",
+                                         "");
+    const std::string clipped = TranslateStage(source, StageKind::Pixel, {.clippedBeforeRasterizer = true}).glsl;
+    EXPECT_TRUE(Contains(clipped, "const float kx_in_c[2] = float[2](float(0), float(0));")) << clipped;
+    EXPECT_FALSE(Contains(clipped, "in float kx_in_c"));
+    EXPECT_TRUE(Contains(clipped, "in float kx_in_d;")) << "other inputs stay inputs";
+    EXPECT_TRUE(Contains(TranslateStage(source, StageKind::Pixel).glsl, "in float kx_in_c[2];"));
+}
+
+TEST(ClipDistanceTranslation, OnlyUpToEightFloatsCanClip) {
+    for (std::string_view declaration : {"[out int c : clip_distance : 3]", "[out float2 c : clip_distance]",
+                                         "[out float c : clip_distance : 9]"}) {
+        const Translation translation =
+            TranslateStage(StageWith(StageKind::Vertex, declaration, ""), StageKind::Vertex, {.feedsRasterizer = true});
+        EXPECT_EQ(translation.error, "line 1: clip distances are single floats, at most 8") << declaration;
+    }
+}
+
 }  // namespace
 }  // namespace Korvex::Rendering::ShaderCompiler

@@ -166,6 +166,7 @@ PipelineBuild BuildPipeline(const PipelineStateDesc& desc, ProgramId programId, 
     if (!raster) return build;
     // GL's initial value, so that pipelines without patches change nothing.
     raster->patchVertices = patches ? topology->patchVertices : RasterState{}.patchVertices;
+    raster->clipDistances = program.clipDistances;
 
     GlPipeline pipeline;
     pipeline.program = programId;

@@ -67,17 +67,24 @@ ProgramBuild BuildProgram(const ShaderStageSources& sources) {
     }
     std::vector<GLuint> shaders;
     std::vector<std::string> vertexSemantics;
+    GLuint clipDistances = 0;
+    const std::size_t rasterizerFeed = !sources.stages[kStageIndexGeometry].empty() ? kStageIndexGeometry
+                                       : !sources.stages[kStageIndexDomain].empty() ? kStageIndexDomain
+                                                                                    : kStageIndexVertex;
     for (std::size_t i = 0; i < kShaderStageCount; ++i) {
         const std::string& source = sources.stages[i];
         if (source.empty()) continue;
         const StageInfo& stage = kStages[i];
-        ShaderCompiler::Translation translation = ShaderCompiler::TranslateStage(source, stage.kind);
+        ShaderCompiler::Translation translation =
+            ShaderCompiler::TranslateStage(source, stage.kind, {.feedsRasterizer = i == rasterizerFeed,
+                                                                .clippedBeforeRasterizer = clipDistances != 0});
         if (!translation.Ok()) {
             build.log = std::string(stage.name) + " stage: " + translation.error;
             DeleteShaders(shaders);
             return build;
         }
         if (stage.kind == StageKind::Vertex) vertexSemantics = std::move(translation.vertexInputs);
+        if (i == rasterizerFeed) clipDistances = translation.clipDistances;
 
         const GLuint shader = glCreateShader(stage.type);
         const GLchar* text = translation.glsl.c_str();
@@ -112,6 +119,7 @@ ProgramBuild BuildProgram(const ShaderStageSources& sources) {
     result.name = program;
     result.vertexInputs = ActiveVertexInputs(program, vertexSemantics);
     result.tessellation = !sources.stages[kStageIndexDomain].empty();
+    result.clipDistances = clipDistances;
     if (!sources.stages[kStageIndexGeometry].empty()) {
         GLint inputType = 0;
         glGetProgramiv(program, GL_GEOMETRY_INPUT_TYPE, &inputType);

@@ -20,6 +20,7 @@ struct GlProgram {
     std::vector<ProgramInput> vertexInputs;  // only those the linked program reads
     bool tessellation = false;
     std::optional<GLenum> geometryInputType;  // none without a geometry stage (GL_POINTS is 0)
+    GLuint clipDistances = 0;                 // gl_ClipDistance elements to enable
 };
 
 struct ProgramBuild {

@@ -1,5 +1,7 @@
 #include "GlStateShadow.h"
 
+#include <algorithm>
+
 namespace Korvex::Rendering::gl {
 
 namespace {
@@ -65,6 +67,12 @@ void GlStateShadow::ApplyRasterFields(const RasterState& w) {
     });
     SetIfChanged(c.patchVertices, w.patchVertices, calls_,
                  [&] { glPatchParameteri(GL_PATCH_VERTICES, w.patchVertices); });
+    // An enabled clip distance that the program does not write is undefined.
+    for (GLuint i = std::min(c.clipDistances, w.clipDistances); i < std::max(c.clipDistances, w.clipDistances); ++i) {
+        ++calls_;
+        Enable(GL_CLIP_DISTANCE0 + i, i < w.clipDistances);
+    }
+    c.clipDistances = w.clipDistances;
 }
 
 void GlStateShadow::SetDepthWrite(bool on) {

@@ -43,6 +43,7 @@ struct RasterState {
     bool colorWrite0 = true;
     bool blend0 = false;
     GLint patchVertices = 3;
+    GLuint clipDistances = 0;  // GL_CLIP_DISTANCE0 and up, as many as the program writes
     friend bool operator==(const RasterState&, const RasterState&) = default;
 };
 

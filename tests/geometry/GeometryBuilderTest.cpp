@@ -433,6 +433,38 @@ TEST(GeometryBuildRulesTest, SurfacesAreClosedWhenEveryEdgeRunsBothWaysOnce) {
     EXPECT_FALSE(BuildLineGeometry(device, tetrahedron, kBox)->IsClosed()) << "lines";
 }
 
+TEST(GeometryBuildRulesTest, LongestEdgeIsMeasuredOverEveryPrimitive) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+    const std::vector<VertexPN> right = {At({0, 0, 0}), At({3, 0, 0}), At({0, 4, 0})};  // sides 3, 4, 5
+    struct Case {
+        const char* what;
+        std::vector<VertexPN> vertices;
+        bool lines;
+        float longest;
+    };
+    const Case cases[] = {
+        {"a triangle's hypotenuse", right, false, 5.0f},
+        {"the longest of two triangles", {right[0], right[1], right[2], At({9, 9, 9}), At({9, 9, 10}), At({9, 10, 9})},
+         false, 5.0f},
+        {"a line", {At({1, 1, 1}), At({1, 3, 1})}, true, 2.0f},
+        {"a NaN corner", {right[0], right[1], At({nan, 0, 0})}, false, infinity},
+        {"an infinite corner", {right[0], right[1], At({0, infinity, 0})}, false, infinity},
+        {"nothing", {}, false, 0.0f},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        RecordingDevice device;
+        const auto geometry = test.lines ? BuildLineGeometry(device, test.vertices, kBox)
+                                         : BuildTriangleGeometry(device, test.vertices, kBox);
+        EXPECT_EQ(geometry->GetLongestEdge(), test.longest);
+    }
+    RecordingDevice device;
+    const std::vector<Point> positions = {{0, 0, 0}, {3, 0, 0}, {0, 4, 0}};
+    const std::vector<std::uint32_t> indices = {0, 1, 2};
+    EXPECT_EQ(BuildTriangleGeometry(device, positions, {}, indices, kBox)->GetLongestEdge(), 5.0f) << "indexed";
+}
+
 // Host vertices are compared once each: equal ones merge, a NaN one only
 // with itself (its index shared).
 TEST(GeometryBuildRulesTest, IndexedVerticesMergeByValueOnce) {

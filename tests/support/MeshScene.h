@@ -30,8 +30,10 @@ inline const Box kUnitBox{{0, 0, 0}, {1, 1, 1}};
 
 // A tetrahedron, the smallest closed surface (open: its first face alone), or
 // two line segments.
-inline std::shared_ptr<IGeometry> MakeGeometry(IGpu& gpu, std::uint32_t verticesPerPrimitive, bool open = false) {
-    const VertexPN o{{0, 0, 0}, {0, 0, 1}}, x{{1, 0, 0}, {0, 0, 1}}, y{{0, 1, 0}, {0, 0, 1}}, z{{0, 0, 1}, {0, 0, 1}};
+inline std::shared_ptr<IGeometry> MakeGeometry(IGpu& gpu, std::uint32_t verticesPerPrimitive, bool open = false,
+                                               float size = 1.0f) {
+    const VertexPN o{{0, 0, 0}, {0, 0, 1}}, x{{size, 0, 0}, {0, 0, 1}}, y{{0, size, 0}, {0, 0, 1}},
+        z{{0, 0, size}, {0, 0, 1}};
     const std::array<VertexPN, 12> tetrahedron{o, y, x, o, x, z, o, z, y, x, y, z};
     const std::size_t count = verticesPerPrimitive == 2 ? 4 : open ? 3 : 12;
     return detail::BuildVertexPNGeometry(gpu, verticesPerPrimitive, kUnitBox, [&](auto& builder) {

@@ -14,7 +14,9 @@
 #include <cmath>
 #include <numbers>
 #include <span>
+#include <string>
 #include <tuple>
+#include <vector>
 
 namespace Korvex::Rendering {
 namespace {
@@ -234,6 +236,78 @@ TEST_F(TriangleMeshGLTest, DeformationMovesTheSurfaceAndShadesItByItsNewFacets) 
     }
     EXPECT_NEAR(sumX / double(pixels.size()), 32.0 + 0.25 * kSize / (2 * kHalfView), 0.3);
     EXPECT_LT(error / (3.0 * double(pixels.size())), 3.0);
+}
+
+// The same triangles with their longest edge unknown, which makes the mesh
+// tessellate them.
+class UnmeasuredGeometry final : public IGeometry {
+public:
+    explicit UnmeasuredGeometry(std::shared_ptr<IGeometry> inner) : inner_(std::move(inner)) {}
+    const char* GetName() const override { return inner_->GetName(); }
+    void SetName(const char* name) override { inner_->SetName(name); }
+    boundingbox<float, 3> GetBoundingBox() const override { return inner_->GetBoundingBox(); }
+    VertexInputState GetVertexInputState() const override { return inner_->GetVertexInputState(); }
+    void SubmitDrawsWithState(ICommandList& commands, const PipelineStateDesc& state) override {
+        inner_->SubmitDrawsWithState(commands, state);
+    }
+    void SubmitDrawsInstanced(ICommandList* const* commands, std::uint64_t count) override {
+        inner_->SubmitDrawsInstanced(commands, count);
+    }
+    void SubmitDraws(ICommandList& commands) override { inner_->SubmitDraws(commands); }
+    bool IsClosed() const override { return inner_->IsClosed(); }
+
+private:
+    std::shared_ptr<IGeometry> inner_;
+};
+
+// Edges of at most 0.07 under cells of 0.096 (the scalar grid's 25 samples over
+// 2.4): every tessellation level is 1, and displacing the vertices must give
+// the tessellated picture.
+TEST_F(TriangleMeshGLTest, ShortEdgesDisplacedAsTheyAreLookAsTessellated) {
+    const boundingbox<float, 3> box = geometry_->GetBoundingBox();
+    const std::vector<VertexPN> sphere = SphereTriangles(64, 128);
+    const auto fine = detail::BuildVertexPNGeometry(*device_, 3, box, [&](auto& builder) {
+        builder.AddPrimitives(std::span<const VertexPN>(sphere));
+    });
+    ASSERT_LT(fine->GetLongestEdge(), 0.07f);
+    std::shared_ptr<IVectorGrid> displacements = CreateVectorGrid(*device_);
+    std::vector<Vector3f> vectors;
+    for (int i = 0; i < 4 * 4 * 4; ++i)
+        vectors.push_back({0.1f * float(i % 4), -0.05f * float(i / 16), 0.02f * float(i % 7)});
+    ASSERT_TRUE(displacements->SetVectors(4, 4, 4, vectors));
+    mesh_->SetGrids(values_, displacements, box);
+    mesh_->SetDeformation(1.0f);
+    view_ = MakeLookAt({1.5, 2.0, 5.0}, {0, 0, 0}, {0, 1, 0});  // oblique, so that depths vary
+
+    for (const std::size_t planes : {0u, 1u}) {
+        SCOPED_TRACE(std::to_string(planes) + " clip planes");
+        const ClipPlane plane{1.0f, 0.0f, 0.0f, 0.2f};
+        mesh_->SetClipPlanes({&plane, planes});
+        const auto draw = [&](std::shared_ptr<IGeometry> geometry) {
+            mesh_->SetGeometry(geometry);
+            GlMeshFixture::Render();
+            return std::make_tuple(color_, frame_->ReadProbeValue(), frame_->ReadProbeDepth());
+        };
+        const auto [displacedColor, displacedValue, displacedDepth] = draw(fine);
+        const std::size_t programs = frame_->Cache().programs.size();
+        const auto [tessellatedColor, tessellatedValue, tessellatedDepth] =
+            draw(std::make_shared<UnmeasuredGeometry>(fine));
+        EXPECT_EQ(frame_->Cache().programs.size(), programs + 1) << "the two paths draw different programs";
+        std::size_t drawn = 0;
+        for (std::size_t i = 0; i < displacedValue.size(); ++i) {
+            ASSERT_EQ(std::isnan(displacedValue[i]), std::isnan(tessellatedValue[i])) << "pixel " << i;
+            if (std::isnan(displacedValue[i])) continue;
+            ++drawn;
+            // The tessellator hands the rasteriser each triangle's corners in
+            // another order, so the interpolation rounds differently: values
+            // and depths agree to a few float steps, colours to one level.
+            EXPECT_NEAR(displacedValue[i], tessellatedValue[i], 1e-5) << i;
+            EXPECT_NEAR(displacedDepth[i], tessellatedDepth[i], 1e-6) << i;
+            for (std::size_t c = 0; c < 4; ++c)
+                EXPECT_NEAR(displacedColor[4 * i + c], tessellatedColor[4 * i + c], 1) << i;
+        }
+        EXPECT_GT(drawn, 1000u);
+    }
 }
 
 }  // namespace

@@ -28,14 +28,15 @@ using detail::TriangleConstants;
 
 struct Variant {
     std::uint64_t planeCount = 0;
-    bool deform = false, drawingPlane = false, probeValue = false, probePosition = false;
+    bool deform = false, drawingPlane = false, probeValue = false, probePosition = false, displaced = false;
 };
 
-// The class seed, then each field hashed twice, in declaration order.
+// The class seed, then each field hashed twice, in declaration order;
+// displaced only when set.
 std::uint64_t ProgramKey(const Variant& v) {
     std::uint64_t h = CombineTwiceHashed(Fnv1a("Korvex.Rendering.Simulation-TriangleGridMesh"), v.planeCount);
     for (const bool flag : {v.deform, v.drawingPlane, v.probeValue, v.probePosition}) h = CombineTwiceHashed(h, flag);
-    return h;
+    return v.displaced ? CombineTwiceHashed(h, true) : h;
 }
 
 // What one BindDrawCall drew (operation "Draw"), or a clear.
@@ -186,6 +187,9 @@ TEST_F(TriangleMeshTest, DrawsOnceGeometryAndValuesAreAttachedInstallingViridisF
 
 // Without caps a draw is one pass with every plane: both faces, the
 // variant's program, constants to the stages that read them, the textures.
+// A deformed surface is tessellated unless its edges are shorter than the
+// smallest cell (0.5 here), which keeps every level at 1: then the vertex
+// stage displaces it.
 TEST_F(TriangleMeshTest, UncappedDrawIsOnePassOfTheVariantItsStateSelects) {
     const struct Case {
         const char* name; std::size_t planes; bool capping, vectorGrid; float deformation; bool probes; Variant variant;
@@ -195,10 +199,12 @@ TEST_F(TriangleMeshTest, UncappedDrawIsOnePassOfTheVariantItsStateSelects) {
         {"clipped, capping off", 5, false, true, 0.0f, false, {5, false, false, false, false}},
         {"deformation too small to displace", 0, true, true, 0.00005f, true, {0, false, false, true, true}},
         {"deformed and clipped", 3, true, true, -0.5f, true, {3, true, false, true, true}},
+        {"deformed, edges within a cell", 3, true, true, -0.5f, true, {3, true, false, true, true, true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Attach(c.vectorGrid);
+        if (c.variant.displaced) mesh.SetGeometry(MakeGeometry(device, 3, false, 0.35f));  // edges up to 0.49
         mesh.SetCapping(c.capping);
         mesh.SetDeformation(c.deformation);
         mesh.SetClipPlanes(PlanesAcrossX(c.planes));
@@ -208,15 +214,16 @@ TEST_F(TriangleMeshTest, UncappedDrawIsOnePassOfTheVariantItsStateSelects) {
 
         ASSERT_EQ(passes.size(), 1u);
         const RecordedPass& p = passes[0];
-        const bool deform = c.variant.deform;
+        const bool deform = c.variant.deform, tessellated = deform && !c.variant.displaced;
         EXPECT_EQ(p.programKey, ProgramKey(c.variant));
         const std::uint32_t probeFormat = c.probes ? kFormatR32Float : 0u;
         EXPECT_EQ(std::tuple(p.state.topology, p.state.cullMode, p.state.targetFormats[kTargetProbeValue],
                              p.state.targetFormats[kTargetProbeDepth]),
-                  std::tuple(deform ? kTopologyPatch3 : kTopologyTriangleList, kCullNone, probeFormat, probeFormat));
+                  std::tuple(tessellated ? kTopologyPatch3 : kTopologyTriangleList, kCullNone, probeFormat, probeFormat));
         const DrawCallDesc& d = p.drawCall;
-        EXPECT_EQ(d.constantBuffers[0].stageMask, deform ? 23u : 17u);
-        EXPECT_EQ(BindingOf(d, 1), deform ? Bound(displacements->GetTexture().view, sampler, 4) : Bound({}, {}, 0));
+        EXPECT_EQ(d.constantBuffers[0].stageMask, tessellated ? 23u : 17u);
+        EXPECT_EQ(BindingOf(d, 1),
+                  deform ? Bound(displacements->GetTexture().view, sampler, tessellated ? 4 : 1) : Bound({}, {}, 0));
         EXPECT_EQ(BindingOf(d, 2), Bound(values->GetTexture().view, sampler, 16));
         EXPECT_EQ(BindingOf(d, 3), Bound(d.resources[3].view, sampler, 16));
         EXPECT_FALSE(d.resources[3].view.IsNull()) << "the gradient";

@@ -3,6 +3,7 @@
 #include <Korvex/Rendering/Simulation/IGeometry.h>
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -16,12 +17,14 @@ template <class Container>
 class Geometry final : public IGeometry {
 public:
     Geometry(Container&& filledBuffers, const boundingbox<float, 3>& boundingBox,
-             const VertexInputState& bufferVertexInput, std::string&& initialName, bool closedSurface = false)
+             const VertexInputState& bufferVertexInput, std::string&& initialName, bool closedSurface = false,
+             float longestEdge = std::numeric_limits<float>::infinity())
         : buffers(std::move(filledBuffers)),
           box(boundingBox),
           vertexInput(bufferVertexInput),
           name(std::move(initialName)),
-          closed(closedSurface) {}
+          closed(closedSurface),
+          longest(longestEdge) {}
 
     const char* GetName() const override { return name.c_str(); }
     void SetName(const char* text) override { name = text != nullptr ? text : ""; }
@@ -50,6 +53,7 @@ public:
     }
 
     bool IsClosed() const override { return closed; }
+    float GetLongestEdge() const override { return longest; }
 
 private:
     // Destroyed in reverse: the name first, the buffers last.
@@ -58,6 +62,7 @@ private:
     VertexInputState vertexInput;
     std::string name;
     bool closed;
+    float longest;
 };
 
 }  // namespace Korvex::Rendering

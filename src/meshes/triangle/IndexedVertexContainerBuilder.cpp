@@ -8,6 +8,8 @@
 #include <oneapi/tbb/parallel_for.h>
 #include <oneapi/tbb/partitioner.h>
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <limits>
 #include <stdexcept>
@@ -80,8 +82,28 @@ void IndexedVertexContainerBuilder<Vertex>::PrefetchLookups(const Vertex* primit
 template <class Vertex>
 void IndexedVertexContainerBuilder<Vertex>::AddPrimitive(const Vertex* first) {
     MakeRoomForPrimitive();
+    const Vertex* corners[3] = {first, first + 1, first + verticesPerPrimitive - 1};
+    MeasureEdges(corners);
     for (const Vertex& vertex : std::span(first, verticesPerPrimitive)) AddVertex(vertex);
     if (verticesPerPrimitive == 3) RecordTriangle();
+}
+
+// A line's third corner repeats its second.
+template <class Vertex>
+void IndexedVertexContainerBuilder<Vertex>::MeasureEdges(const Vertex* const* corners) {
+    for (std::size_t k = 0; k < 3; ++k) {
+        const float* a = corners[k]->position;
+        const float* b = corners[(k + 1) % 3]->position;
+        const float dx = b[0] - a[0], dy = b[1] - a[1], dz = b[2] - a[2];
+        const float lengthSquared = dx * dx + dy * dy + dz * dz;
+        nonFiniteEdge |= !(lengthSquared <= std::numeric_limits<float>::max());
+        longestEdgeSquared = std::max(longestEdgeSquared, lengthSquared);
+    }
+}
+
+template <class Vertex>
+float IndexedVertexContainerBuilder<Vertex>::LongestEdge() const {
+    return nonFiniteEdge ? std::numeric_limits<float>::infinity() : std::sqrt(longestEdgeSquared);
 }
 
 template <class Vertex>
@@ -95,8 +117,11 @@ void IndexedVertexContainerBuilder<Vertex>::AddIndexedPrimitives(std::span<const
     const std::size_t primitiveCount = primitives.size() / verticesPerPrimitive;
     for (std::size_t p = 0; p < primitiveCount; ++p) {
         MakeRoomForPrimitive();
-        for (const std::uint32_t index : primitives.subspan(p * verticesPerPrimitive, verticesPerPrimitive))
-            AddIndexedVertex(vertexList, index);
+        const std::uint32_t* primitive = primitives.data() + p * verticesPerPrimitive;
+        const Vertex* corners[3] = {&vertexList[primitive[0]], &vertexList[primitive[1]],
+                                    &vertexList[primitive[verticesPerPrimitive - 1]]};
+        MeasureEdges(corners);
+        for (const std::uint32_t index : std::span(primitive, verticesPerPrimitive)) AddIndexedVertex(vertexList, index);
         if (verticesPerPrimitive == 3) RecordTriangle();
     }
 }

@@ -61,6 +61,9 @@ public:
     // Whether the triangles added so far enclose a volume (ClosedSurfaceCheck);
     // false for lines.
     bool IsClosed() const { return verticesPerPrimitive == 3 && surface.IsClosed(); }
+    // The longest edge of the primitives added so far; infinite once a
+    // coordinate was not finite.
+    float LongestEdge() const;
 
 private:
     // Closes the draw call or flushes the buffer when one more primitive
@@ -78,6 +81,8 @@ private:
     void AddNewVertex(const Vertex& vertex);
     // The last primitive's triangle, for the closed-surface check.
     void RecordTriangle();
+    // The edges of a primitive given by its corners, for LongestEdge.
+    void MeasureEdges(const Vertex* const* corners);
     void CloseDrawCall();
     void FlushBuffers();
     void OptimizeDrawCall(std::size_t drawCallIndex);
@@ -109,6 +114,8 @@ private:
     // vertex of the open draw call.
     std::vector<std::uint32_t> localCorners;
     ClosedSurfaceCheck surface;
+    float longestEdgeSquared = 0.0f;
+    bool nonFiniteEdge = false;
     int uncaughtExceptionsAtConstruction;
 };
 

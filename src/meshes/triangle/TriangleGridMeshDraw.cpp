@@ -14,6 +14,10 @@ namespace {
 
 // Below this the displacement is not worth tessellating, and caps stay exact.
 constexpr float kDeformationThreshold = 0.0001f;
+// The hull stage's level of an edge, its length over the smallest cell,
+// rounds up to a whole number (equal spacing): an edge shorter than the cell
+// by this share stays at level 1 whatever the GPU's rounding.
+constexpr float kEdgeMargin = 1.0f / 1024.0f;
 
 // Resource slots of the templates.
 constexpr std::size_t kDeformationTextureSlot = 1;
@@ -47,9 +51,15 @@ void TriangleGridMesh::DrawPass(IGpu& gpu, PipelineStateDesc state, DrawCallDesc
                                 const detail::TriangleConstants& constants, std::uint64_t planeCount,
                                 bool drawingPlane, IGeometry& geometry) {
     Update(constantBuffer_.Get(), gpu_, sizeof constants, &constants);
-    const detail::TriangleProgramVariant variant{planeCount, Deforms(), drawingPlane,
-                                                 !drawCall.targets[kTargetProbeValue].IsNull(),
-                                                 !drawCall.targets[kTargetProbeDepth].IsNull()};
+    const bool deform = Deforms();
+    const detail::TriangleProgramVariant variant{
+        planeCount,
+        deform,
+        drawingPlane,
+        !drawCall.targets[kTargetProbeValue].IsNull(),
+        !drawCall.targets[kTargetProbeDepth].IsNull(),
+        deform && geometry.GetLongestEdge() * (1.0f + kEdgeMargin) <= constants.pixel_size_min_cell_size[2]};
+    const bool tessellate = variant.deform && !variant.displacedVertices;
     state.targetFormats[kTargetProbeValue] = variant.probeValue ? kFormatR32Float : kFormatUnknown;
     state.targetFormats[kTargetProbeDepth] = variant.probePosition ? kFormatR32Float : kFormatUnknown;
     state.vertexInput = geometry.GetVertexInputState();
@@ -57,18 +67,19 @@ void TriangleGridMesh::DrawPass(IGpu& gpu, PipelineStateDesc state, DrawCallDesc
     const std::uint64_t programKey = detail::TriangleProgramKey(variant);
     state.program = detail::FindOrCreateProgram(gpu_, cache, programKey,
                                                 [&] { return detail::TriangleProgramSources(variant); });
-    state.topology = variant.deform ? kTopologyPatch3 : kTopologyTriangleList;
+    state.topology = tessellate ? kTopologyPatch3 : kTopologyTriangleList;
     if (state.program.IsNull()) return;
     const PipelineStateId pipeline =
         detail::FindOrCreatePipelineState(gpu_, cache, detail::PipelineKey(programKey, state), state);
     if (pipeline.IsNull()) return;
 
     const SamplerId sampler = sampler_.Get();
-    drawCall.constantBuffers[0] = {constantBuffer_.Get(), variant.deform
+    drawCall.constantBuffers[0] = {constantBuffer_.Get(), tessellate
                                                               ? kStageVertex | kStageHull | kStageDomain | kStagePixel
                                                               : kStageVertex | kStagePixel};
     if (variant.deform)
-        drawCall.resources[kDeformationTextureSlot] = {vectorGrid_->GetTexture().view, sampler, kStageDomain};
+        drawCall.resources[kDeformationTextureSlot] = {vectorGrid_->GetTexture().view, sampler,
+                                                       tessellate ? kStageDomain : kStageVertex};
     drawCall.resources[kValueTextureSlot] = {scalarGrid_->GetTexture().view, sampler, kStagePixel};
     drawCall.resources[kGradientTextureSlot] = {gradient_.View(), sampler, kStagePixel};
     gpu.BindDrawCall(pipeline, drawCall);

@@ -9,18 +9,22 @@
 namespace Korvex::Rendering::detail {
 
 std::uint64_t TriangleProgramKey(const TriangleProgramVariant& variant) {
-    return CacheKeyBuilder(ClassKeySeed<TriangleGridMesh>())
-        .AddRehashed(variant.planeCount)
+    CacheKeyBuilder key(ClassKeySeed<TriangleGridMesh>());
+    key.AddRehashed(variant.planeCount)
         .AddRehashed(variant.deform)
         .AddRehashed(variant.drawingPlane)
         .AddRehashed(variant.probeValue)
-        .AddRehashed(variant.probePosition)
-        .Key();
+        .AddRehashed(variant.probePosition);
+    if (variant.displacedVertices) key.AddRehashed(variant.displacedVertices);
+    return key.Key();
 }
 
 ShaderStageSources TriangleProgramSources(const TriangleProgramVariant& variant) {
     ShaderStageSources sources;
-    if (variant.deform) {
+    if (variant.deform && variant.displacedVertices) {
+        sources = AssembleProgram(TriangleConstantsDeclaration(), {kTriangleVertexC, {}, {}, {}, kTrianglePixelB});
+        sources.stages[kStageIndexGeometry] = kTriangleGeometry;
+    } else if (variant.deform) {
         sources = AssembleProgram(TriangleConstantsDeclaration(),
                                   {kTriangleVertexB, kTriangleHull, kTriangleDomain, {}, kTrianglePixelB});
         // The geometry stage reads no constants and goes without their declaration.

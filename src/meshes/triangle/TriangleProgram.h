@@ -13,10 +13,16 @@ struct TriangleProgramVariant {
     bool drawingPlane = false;     // a cap: the quad placed by unit_plane_matrix
     bool probeValue = false;
     bool probePosition = false;
+    // With deform: every edge within the smallest grid cell, so that every
+    // tessellation level would be 1; the vertices are displaced as they are
+    // and no tessellation stage runs.
+    bool displacedVertices = false;
 };
 
 // The variant's key in the host's program cache: each field hashed twice,
-// folded into the mesh class's seed in declaration order.
+// folded into the mesh class's seed in declaration order; displacedVertices
+// only when set, so that the keys of the other variants are those of a
+// variant without it.
 std::uint64_t TriangleProgramKey(const TriangleProgramVariant& variant);
 
 // The specialised stage texts of the variant, ready for CreateProgram.

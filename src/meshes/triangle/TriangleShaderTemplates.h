@@ -16,4 +16,9 @@ extern const std::string_view kTriangleDomain;
 extern const std::string_view kTriangleGeometry;
 extern const std::string_view kTrianglePixelB;
 
+// The displaced program: the tessellated one where every tessellation level
+// would be 1, the vertex stage doing the domain stage's work at the corners;
+// geometry and pixel stages as above.
+extern const std::string_view kTriangleVertexC;
+
 }  // namespace Korvex::Rendering::detail

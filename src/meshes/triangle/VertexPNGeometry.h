@@ -33,13 +33,16 @@ std::shared_ptr<IGeometry> BuildVertexPNGeometry(IGpu& gpu, std::uint32_t vertic
                                                  const boundingbox<float, 3>& box, AddPrimitives&& addPrimitives) {
     IndexedVertexContainerBuilder<VertexPN>::Container buffers;
     bool closed = false;
+    float longestEdge = 0.0f;
     {
         IndexedVertexContainerBuilder<VertexPN> builder(gpu, buffers, verticesPerPrimitive);
         addPrimitives(builder);
         builder.Finish();
         closed = builder.IsClosed();
+        longestEdge = builder.LongestEdge();
     }
-    return std::make_shared<IndexedGeometry>(std::move(buffers), box, VertexPNInputState(), std::string(), closed);
+    return std::make_shared<IndexedGeometry>(std::move(buffers), box, VertexPNInputState(), std::string(), closed,
+                                             longestEdge);
 }
 
 }  // namespace Korvex::Rendering::detail

@@ -5,6 +5,7 @@
 #include <Korvex/Rendering/boundingbox.h>
 
 #include <cstdint>
+#include <limits>
 
 namespace Korvex::Rendering {
 
@@ -30,6 +31,11 @@ public:
     // outside and cap the cuts of its clip planes; an open surface (a plate,
     // a shell, a surface cut open) is drawn without caps. Lines are open.
     virtual bool IsClosed() const = 0;
+    // The length of the longest edge of any primitive, in model space: when
+    // it is at most the smallest grid cell, the triangle mesh deforms the
+    // vertices as they are instead of refining the surface first. Infinite
+    // when unknown or when a coordinate is not finite.
+    virtual float GetLongestEdge() const { return std::numeric_limits<float>::infinity(); }
 };
 
 }  // namespace Korvex::Rendering

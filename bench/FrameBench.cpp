@@ -7,6 +7,7 @@
 
 #include <Korvex/Rendering/Simulation/GeometryBuilder.h>
 #include <OffscreenFrame.h>
+#include <VisibleVoxels.h>
 
 #include <benchmark/benchmark.h>
 
@@ -86,13 +87,21 @@ MakeScene Plane(Look look) {
         return mesh;
     };
 }
-// Packed order puts the cells nearest this camera last: drawn back to front,
-// every face that survives culling is shaded. Reversed, depth testing
-// rejects most of them.
-MakeScene Voxels(Look look, bool frontToBack = false) {
-    return [look, frontToBack](GlDevice& gl, const CameraMatrices& camera) -> std::unique_ptr<IRenderable> {
+// A host draws the voxels that can be seen (VisibleVoxels, as korvex-render
+// does): of the block, its shell. Packed order puts the cells nearest this
+// camera last: drawn back to front, every face that survives culling is
+// shaded. Reversed, depth testing rejects most of them.
+enum class VoxelList { Visible, VisibleFrontToBack, Whole };
+MakeScene Voxels(Look look, VoxelList list = VoxelList::Visible) {
+    return [look, list](GlDevice& gl, const CameraMatrices& camera) -> std::unique_ptr<IRenderable> {
         std::vector<std::uint32_t> voxels = VoxelBlock(kVoxelCells);
-        if (frontToBack) std::reverse(voxels.begin(), voxels.end());
+        if (list != VoxelList::Whole) {
+            Fields::VoxelPlacement placement;
+            placement.samples = {kVoxelCells + 1, kVoxelCells + 1, kVoxelCells + 1};
+            placement.box = kUnitBox;
+            voxels = Fields::VisibleVoxels(voxels, placement, {});
+        }
+        if (list == VoxelList::VisibleFrontToBack) std::reverse(voxels.begin(), voxels.end());
         return MakeVoxels(gl, voxels, MakeGrids(gl, kVoxelCells + 1), look, camera);
     };
 }
@@ -114,8 +123,9 @@ void RegisterFrameBenchmarks() {
         {"plane/1M_triangles", Plane(Look::Plain)},
         {"plane_3_clip_planes/1M_triangles", Plane(Look::ClippedThrice)},
         {"voxels/1M", Voxels(Look::Plain)},
-        {"voxels_front_to_back/1M", Voxels(Look::Plain, true)},
+        {"voxels_front_to_back/1M", Voxels(Look::Plain, VoxelList::VisibleFrontToBack)},
         {"voxels_wireframe/1M", Voxels(Look::Wireframe)},
+        {"voxels_whole_list/1M", Voxels(Look::Plain, VoxelList::Whole)},
         {"lines/100k", Lines(Look::Plain)},
         {"lines_deformed/100k", Lines(Look::Deformed)},
     };

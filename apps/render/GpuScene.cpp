@@ -3,6 +3,7 @@
 #include <Korvex/Rendering/Simulation/GeometryBuilder.h>
 
 #include <NamedColorMaps.h>
+#include <VisibleVoxels.h>
 
 #include <cmath>
 
@@ -58,6 +59,17 @@ KxTransformMatrix PulledForward(const KxTransformMatrix& projection) {
                             0.0, 0.0, 0.0, 1.0});
     pull.VerifyAndSetClass();
     return pull * projection;
+}
+
+// The voxels that can show a face: the whole list where the others could
+// show through (see-through voxels) or a deformation could fold the block.
+std::vector<std::uint32_t> VoxelsToDraw(const std::vector<std::uint32_t>& voxels, const Layer& layer,
+                                        const IScalarGrid& values, const boundingbox<float, 3>& box, bool deformed) {
+    if (layer.alpha < 1.0f || deformed) return voxels;
+    Fields::VoxelPlacement placement;
+    placement.samples = values.GetTexture().dimensions;
+    placement.box = box;
+    return Fields::VisibleVoxels(voxels, placement, layer.clipPlanes);
 }
 
 bool DrawsSurface(const ScenePlan& plan) {
@@ -152,7 +164,8 @@ void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
     }
     case LayerKind::Voxels: {
         IVoxelGridMesh& mesh = Keep(CreateVoxelGridMesh(gpu));
-        mesh.SetVoxels(plan.voxels);
+        const bool deformed = voxelGrids_.displacements != nullptr && layer.deformation != 0.0f;
+        mesh.SetVoxels(VoxelsToDraw(plan.voxels, layer, *voxelGrids_.values, voxelGrids_.box, deformed));
         mesh.SetGrids(voxelGrids_.values, voxelGrids_.displacements, voxelGrids_.box);
         SetColors(mesh, plan);
         mesh.SetDeformation(layer.deformation);

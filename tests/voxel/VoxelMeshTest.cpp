@@ -38,6 +38,7 @@ protected:
         device.ClearCalls();
         mesh->SetVoxels(kThreeVoxels);
         voxelView = ImageViewId{First("CreateBufferView").result};
+        coveredFacesView = ImageViewId{device.Calls().at(4).result};
         values = MakeValues(device, {4, 5, 6});
         displacements = withDisplacements ? MakeDisplacements(device) : nullptr;
         mesh->SetGrids(values, displacements, Box{{-1, -1, -1}, {1, 2, 3}});
@@ -46,12 +47,15 @@ protected:
     std::unique_ptr<VoxelGridMesh> mesh = std::make_unique<VoxelGridMesh>(device);
     const BufferId constantBuffer{device.Calls().at(0).result};
     const SamplerId sampler{device.Calls().at(1).result};
-    ImageViewId voxelView;
+    ImageViewId voxelView, coveredFacesView;
     std::shared_ptr<IScalarGrid> values;
     std::shared_ptr<IVectorGrid> displacements;
 };
 
-TEST_F(VoxelMeshTest, KeepsItsVoxelsInABufferViewReplacedNewBeforeOld) {
+// A list comes with its covered faces, a byte a voxel (four a word, padded):
+// bits 0 to 5 for the neighbours across -y, +z, +x, -z, -x and +y in the
+// list. 0x401 is cell (1, 1, 0).
+TEST_F(VoxelMeshTest, KeepsItsVoxelsAndTheirCoveredFacesInBufferViewsReplacedNewBeforeOld) {
     ASSERT_THAT(device.OperationNames(), ElementsAre("CreateBuffer", "CreateSampler"));
     EXPECT_EQ(device.Calls()[0].arguments, "{448,36},null");
     EXPECT_EQ(device.Calls()[1].arguments, "{2,1}") << "linear, clamped";
@@ -63,13 +67,19 @@ TEST_F(VoxelMeshTest, KeepsItsVoxelsInABufferViewReplacedNewBeforeOld) {
     EXPECT_EQ(device.Calls()[1].As<BufferDesc>().usage, kBufferUsageShaderRead);
     EXPECT_EQ(device.BufferBytes(firstBuffer), (Bytes{7, 0, 0, 0, 255, 255, 255, 255}));
     EXPECT_EQ(device.Calls()[2].arguments, IdText(firstBuffer) + ",22,0,2") << "32-bit words from 0, two of them";
+    const BufferId firstCovered{device.Calls().at(3).result};
+    const ImageViewId firstCoveredView{device.Calls().at(4).result};
+    EXPECT_EQ(device.BufferBytes(firstCovered), (Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(device.Calls()[4].arguments, IdText(firstCovered) + ",22,0,1");
 
     device.ClearCalls();
-    mesh->SetVoxels(kThreeVoxels);
+    mesh->SetVoxels(std::vector<std::uint32_t>{0u, 1u, 0x401u});
     EXPECT_THAT(device.OperationNames(),
-                ElementsAre("GetMaxBufferSize", "CreateBuffer", "CreateBufferView", "DestroyImageView", "DestroyBuffer"));
-    EXPECT_EQ(device.Calls()[3].arguments, IdText(firstView));
-    EXPECT_EQ(device.Calls()[4].arguments, IdText(firstBuffer));
+                ElementsAre("GetMaxBufferSize", "CreateBuffer", "CreateBufferView", "CreateBuffer", "CreateBufferView",
+                            "DestroyImageView", "DestroyBuffer", "DestroyImageView", "DestroyBuffer"));
+    EXPECT_EQ(device.BufferBytes(BufferId{device.Calls()[3].result}), (Bytes{4, 16 | 32, 1, 0}));
+    const std::uint64_t destroyed[] = {firstCoveredView.value, firstCovered.value, firstView.value, firstBuffer.value};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(device.Calls()[5 + i].arguments, IdText(destroyed[i]));
 
     // Lists of 2^30 words or more do not fit a 32-bit size: ignored.
     const std::uint32_t words[4] = {};
@@ -192,10 +202,10 @@ TEST_F(VoxelMeshTest, EachDrawAsksForTheVariantItsStateSelects) {
         ASSERT_EQ(cache.programs.size(), 1u);
         EXPECT_EQ(cache.programs.begin()->first, ProgramKey(c.deform, c.probeValue, c.probeDepth, c.planes, c.wireframe));
         const PipelineStateDesc& state = First("CreatePipelineState").As<PipelineStateDesc>();
-        EXPECT_EQ(std::tuple(state.topology, state.cullMode, state.targetFormats[kTargetProbeValue],
+        EXPECT_EQ(std::tuple(state.topology, state.cullMode, state.frontFace, state.targetFormats[kTargetProbeValue],
                              state.targetFormats[kTargetProbeDepth]),
-                  std::tuple(kTopologyPoints, kCullBack, c.probeValue ? kFormatR32Float : 0u,
-                             c.probeDepth ? kFormatR32Float : 0u));
+                  std::tuple(kTopologyPoints, kCullBack, kFrontFaceCounterClockwise,
+                             c.probeValue ? kFormatR32Float : 0u, c.probeDepth ? kFormatR32Float : 0u));
         // Seeded by the class: the state's hash covers the program.
         const std::uint64_t stateHash = detail::HashPipelineState(state);
         EXPECT_EQ(cache.pipelineStates.begin()->first, Combine(Seed(), Fnv1a(&stateHash, sizeof stateHash)));
@@ -208,7 +218,7 @@ TEST_F(VoxelMeshTest, EachDrawAsksForTheVariantItsStateSelects) {
         EXPECT_EQ(BindingOf(call, 2), Bound(values->GetTexture().view, sampler, 16));
         EXPECT_EQ(BindingOf(call, 3), Bound(call.resources[3].view, sampler, 16));
         EXPECT_FALSE(call.resources[3].view.IsNull()) << "the gradient";
-        EXPECT_TRUE(call.resources[4].view.IsNull());
+        EXPECT_EQ(BindingOf(call, 4), Bound(coveredFacesView, SamplerId::Null(), 1));
     }
 }
 

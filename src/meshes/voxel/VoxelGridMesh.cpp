@@ -1,5 +1,7 @@
 #include "meshes/voxel/VoxelGridMesh.h"
 
+#include "meshes/voxel/CoveredFaces.h"
+
 #include <Korvex/Rendering/Gpu/Codes.h>
 #include <Korvex/Rendering/Simulation/Simulation.h>
 
@@ -17,6 +19,9 @@ VoxelGridMesh::VoxelGridMesh(IGpu& gpu)
 void VoxelGridMesh::SetVoxels(array_view<const std::uint32_t> voxels) {
     if (voxels.size() >= kMaxVoxels) return;
     const std::size_t perPiece = std::max<std::size_t>(gpu_.GetMaxBufferSize() / sizeof(std::uint32_t), 1);
+    std::vector<std::uint8_t> covered = detail::CoveredFaces({voxels.data(), voxels.size()});
+    // Four voxels' bytes a word; the last word padded.
+    covered.resize(covered.size() + sizeof(std::uint32_t) - 1, 0);
     // The new pieces exist before the old ones go; an empty list still gets
     // one (empty) piece.
     std::vector<VoxelPiece> pieces;
@@ -25,15 +30,20 @@ void VoxelGridMesh::SetVoxels(array_view<const std::uint32_t> voxels) {
     do {
         VoxelPiece& piece = pieces.emplace_back();
         piece.count = static_cast<std::uint32_t>(std::min(perPiece, voxels.size() - first));
-        piece.buffer = GpuHandle<BufferTag>(
-            gpu_, gpu_.CreateBuffer({piece.count * std::uint32_t{sizeof(std::uint32_t)}, kBufferUsageShaderRead},
-                                    voxels.data() + first));
-        piece.view =
-            GpuHandle<ImageViewTag>(gpu_, gpu_.CreateBufferView(piece.buffer.Get(), kFormatR32Uint, 0, piece.count));
+        piece.list = ShaderReadWords(voxels.data() + first, piece.count);
+        piece.coveredFaces = ShaderReadWords(covered.data() + first, (piece.count + 3) / 4);
         first += piece.count;
     } while (first < voxels.size());
     voxelPieces_ = std::move(pieces);
     voxelCount_ = static_cast<std::uint32_t>(voxels.size());
+}
+
+VoxelGridMesh::WordView VoxelGridMesh::ShaderReadWords(const void* words, std::uint32_t count) {
+    WordView view;
+    view.buffer = GpuHandle<BufferTag>(
+        gpu_, gpu_.CreateBuffer({count * std::uint32_t{sizeof(std::uint32_t)}, kBufferUsageShaderRead}, words));
+    view.view = GpuHandle<ImageViewTag>(gpu_, gpu_.CreateBufferView(view.buffer.Get(), kFormatR32Uint, 0, count));
+    return view;
 }
 
 void VoxelGridMesh::SetGrids(const std::shared_ptr<IScalarGrid>& values,

@@ -30,8 +30,9 @@ public:
     explicit VoxelGridMesh(IGpu& gpu);
 
     // Replaces the voxel buffers and their views: the list split into pieces
-    // that each fit the device's buffer size limit, drawn one after another.
-    // Lists of kMaxVoxels or more are ignored.
+    // that each fit the device's buffer size limit, drawn one after another,
+    // each with the faces its voxels share with others of the list. Lists of
+    // kMaxVoxels or more are ignored.
     void SetVoxels(array_view<const std::uint32_t> voxels) override;
     // Also takes the scalar grid's sample counts into dimensions; without a
     // scalar grid they stay as they were.
@@ -61,13 +62,22 @@ public:
     std::size_t GradientWidth() const { return gradient_.Width(); }
 
 private:
-    // A piece of the voxel list; a piece the device could not hold has a
-    // null view and is not drawn.
-    struct VoxelPiece {
+    // Words the vertex stage reads: a buffer and its view, released view
+    // first.
+    struct WordView {
         GpuHandle<BufferTag> buffer;
         GpuHandle<ImageViewTag> view;
+    };
+    // A piece of the voxel list, and the covered faces of its voxels (one
+    // byte each, CoveredFaces); a piece the device could not hold has a null
+    // view and is not drawn.
+    struct VoxelPiece {
+        WordView list;
+        WordView coveredFaces;
         std::uint32_t count = 0;
     };
+
+    WordView ShaderReadWords(const void* words, std::uint32_t count);
 
     // The pipeline of the variant for state, created on a cache miss; null
     // when its program or pipeline could not be made.

@@ -18,6 +18,7 @@ constexpr std::size_t kVoxelListSlot = 0;
 constexpr std::size_t kDeformationTextureSlot = 1;
 constexpr std::size_t kValueTextureSlot = 2;
 constexpr std::size_t kGradientTextureSlot = 3;
+constexpr std::size_t kCoveredFacesSlot = 4;
 
 constexpr std::uint32_t kConstantStages = kStageVertex | kStageGeometry | kStagePixel;
 
@@ -41,10 +42,12 @@ void VoxelGridMesh::DrawWithState(IGpu& gpu, PipelineStateDesc& state, DrawCallD
         drawCall.resources[kDeformationTextureSlot] = {vectorGrid_->GetTexture().view, sampler, kStageVertex};
     drawCall.resources[kValueTextureSlot] = {scalarGrid_->GetTexture().view, sampler, kStagePixel};
     drawCall.resources[kGradientTextureSlot] = {gradient_.View(), sampler, kStagePixel};
+    drawCall.resources[kCoveredFacesSlot].stageMask = kStageVertex;
     for (const VoxelPiece& piece : voxelPieces_) {
         // Never drawn against a list the device could not hold.
-        if (piece.view.IsNull()) continue;
-        drawCall.resources[kVoxelListSlot].view = piece.view.Get();
+        if (piece.list.view.IsNull() || piece.coveredFaces.view.IsNull()) continue;
+        drawCall.resources[kVoxelListSlot].view = piece.list.view.Get();
+        drawCall.resources[kCoveredFacesSlot].view = piece.coveredFaces.view.Get();
         gpu.BindDrawCall(pipeline, drawCall);
         // No vertex buffer: the vertex id indexes the piece's list.
         gpu.DrawVertices({BufferId::Null(), BufferId::Null(), BufferId::Null(), BufferId::Null()}, piece.count, 0);
@@ -64,7 +67,10 @@ PipelineStateId VoxelGridMesh::FindPipeline(IGpu& gpu, PipelineStateDesc state, 
                                                 [&variant] { return detail::VoxelProgramSources(variant); });
     if (state.program.IsNull()) return PipelineStateId::Null();
     state.topology = kTopologyPoints;
+    // The faces are wound counter-clockwise seen from outside, whatever the
+    // pass says; the geometry stage leaves out the faces this culls.
     state.cullMode = kCullBack;
+    state.frontFace = kFrontFaceCounterClockwise;
     if (variant.probeValue) state.targetFormats[kTargetProbeValue] = kFormatR32Float;
     if (variant.probePosition) state.targetFormats[kTargetProbeDepth] = kFormatR32Float;
     // Seeded by the class: the state's hash already covers the program.

@@ -195,6 +195,29 @@ TEST_F(VoxelMeshGLTest, ClipPlaneRemovesEveryVoxelWithACornerBehindItAndKeepsThe
     ExpectRectangle(0.5, 1.5, 0.5, 1.5, gray);
 }
 
+// Two voxels one behind the other along the view: opaque, the nearer one
+// hides the other; half transparent, the face between them shows through
+// and darkens the blue background further.
+TEST_F(VoxelMeshGLTest, FacesBetweenVoxelsShowOnlyThroughSeeThroughVoxels) {
+    MakeFrame({0.0f, 0.0f, 1.0f, 1.0f});
+    mesh_->SetGrids(Values(3, 3, 3, [](std::size_t, std::size_t, std::size_t) { return 0.5f; }), nullptr,
+                    Box({0, 0, 0}, {3, 3, 3}));
+    LookDownAt(0, 3, 0, 3);
+    const std::uint32_t front[] = {0x00100000u};  // cell (0, 0, 1), nearer the eye than (0, 0, 0)
+    const std::uint32_t both[] = {0u, 0x00100000u};  // the farther first: its face is not hidden by depth
+    for (const float alpha : {1.0f, 0.5f}) {
+        SCOPED_TRACE(alpha);
+        mesh_->SetAlpha(alpha);
+        mesh_->SetVoxels(front);
+        Render();
+        const Rgba one = ColorAt(21, 21);  // world (1, 1): inside the voxels' square (0.5, 0.5)-(1.5, 1.5)
+        mesh_->SetVoxels(both);
+        Render();
+        EXPECT_EQ(Near(ColorAt(21, 21), one, 1), alpha == 1.0f)
+            << ColorAt(21, 21)[2] << " against " << one[2] << " of the blue left";
+    }
+}
+
 TEST_F(VoxelMeshGLTest, EveryProgramVariantLinks) {
     for (std::uint64_t planes = 0; planes <= 8; ++planes)
         for (int flags = 0; flags < 16; ++flags) {

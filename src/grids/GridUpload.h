@@ -23,10 +23,9 @@ namespace Korvex::Rendering::detail {
 // dimensions of the last upload. Texels says what differs between grids:
 //   Element, Range, Summary (of the range of a block of elements, ValueRange.h),
 //   kFormat, kTexelBytes,
-//   FillRow(std::uint8_t* row, const Element* elements, std::size_t count),
-//   ResetRange(Range& min, Range& max),
-//   Summary Summarize(const Element* elements, std::size_t count), Join(Summary, Summary),
-//   FinishRange(const Summary&, Range& min, Range& max).
+//   Summary Fill(std::uint8_t* texels, const Element* elements, std::size_t count): writes count
+//     consecutive texels and summarises their elements, Join(Summary, Summary),
+//   ResetRange(Range& min, Range& max), FinishRange(const Summary&, Range& min, Range& max).
 template <class Texels>
 class GridImage {
 public:
@@ -50,8 +49,8 @@ public:
 
 private:
     // Copies the rows of the stored dimensions into the mapped staging image
-    // and summarises their range, each row while it is in the cache: one
-    // pass over the input, in parallel over blocks of rows.
+    // and summarises their range: one pass over the input, in parallel over
+    // blocks of rows.
     typename Texels::Summary FillRows(std::uint8_t* base, const MappedImage& mapped, const Element* elements);
 
     IGpu& gpu_;
@@ -121,17 +120,22 @@ typename Texels::Summary GridImage<Texels>::FillRows(std::uint8_t* base, const M
     // Blocks of whole rows, about kBlockBytes of input each.
     constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
     const std::size_t rowsPerBlock = std::max<std::size_t>(kBlockBytes / (sizeX * sizeof(Element)), 1);
+    const bool tight = mapped.rowPitch == sizeX * Texels::kTexelBytes && mapped.slicePitch == mapped.rowPitch * sizeY;
     HappensBefore(&rangeMin_);
     const Summary summary = tbb::parallel_reduce(
         tbb::blocked_range<std::size_t>(0, sizeY * sizeZ, rowsPerBlock), Summary{},
         [&](const tbb::blocked_range<std::size_t>& rows, Summary blockSummary) {
             HappensAfter(&rangeMin_);
-            for (std::size_t r = rows.begin(); r != rows.end(); ++r) {
+            // Rows that follow each other in the staging image too (tight
+            // pitches) go as one run: one long copy writes memory faster
+            // than many short ones.
+            const std::size_t run = tight ? rows.size() : 1;
+            for (std::size_t r = rows.begin(); r != rows.end(); r += run) {
                 const std::size_t z = r / sizeY, y = r % sizeY;
                 const Element* row = elements + r * sizeX;
-                Texels::FillRow(base + z * std::size_t{mapped.slicePitch} + y * std::size_t{mapped.rowPitch}, row,
-                                sizeX);
-                blockSummary = Join(blockSummary, Texels::Summarize(row, sizeX));
+                blockSummary = Join(blockSummary, Texels::Fill(base + z * std::size_t{mapped.slicePitch} +
+                                                                    y * std::size_t{mapped.rowPitch},
+                                                                row, sizeX * run));
             }
             HappensBefore(&rangeMax_);
             return blockSummary;

@@ -2,15 +2,10 @@
 
 #include <Korvex/Rendering/Simulation/Simulation.h>
 
-#include <cstring>
 #include <limits>
 
 namespace Korvex::Rendering {
 namespace detail {
-
-void ScalarTexels::FillRow(std::uint8_t* row, const float* values, std::size_t count) {
-    std::memcpy(row, values, count * sizeof(float));
-}
 
 void ScalarTexels::ResetRange(float& min, float& max) {
     min = std::numeric_limits<float>::max();

@@ -16,9 +16,10 @@ struct ScalarTexels {
     static constexpr std::size_t kTexelBytes = sizeof(float);
 
     using Summary = ScalarRangeSummary;
-    static void FillRow(std::uint8_t* row, const float* values, std::size_t count);
     static void ResetRange(float& min, float& max);
-    static Summary Summarize(const float* values, std::size_t count) { return SummarizeScalars(values, count); }
+    static Summary Fill(std::uint8_t* texels, const float* values, std::size_t count) {
+        return CopyScalars(texels, values, count);
+    }
     static void FinishRange(const Summary& summary, float& min, float& max) { FinishScalarRange(summary, min, max); }
 };
 

@@ -1,8 +1,13 @@
 #include "grids/ValueRange.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 namespace Korvex::Rendering::detail {
 
@@ -24,6 +29,23 @@ Lanes Load(const float* values) {
     return lanes;
 }
 bool Any(Masks masks) { return (masks[0] | masks[1] | masks[2] | masks[3]) != 0; }
+
+// Stores past the cache where the processor has them: the staging image is
+// read next by the device, not by this core, and a plain store would first
+// fetch every line it fills.
+constexpr std::uintptr_t kStoreAlignment = 16;
+void StoreAround(std::uint8_t* aligned, Lanes v) {
+#if defined(__SSE2__)
+    _mm_stream_ps(reinterpret_cast<float*>(aligned), v);
+#else
+    std::memcpy(aligned, &v, sizeof v);
+#endif
+}
+void FenceStores() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
 
 // The rules of one step. For the scalar grid the later of equal values
 // wins, and a NaN v becomes the end; for the vector grid the earlier wins
@@ -59,11 +81,17 @@ ScalarRangeSummary ScalarPass(const float* values, std::size_t count) {
 
 }  // namespace
 
-ScalarRangeSummary SummarizeScalars(const float* values, std::size_t count) {
+ScalarRangeSummary CopyScalars(std::uint8_t* destination, const float* values, std::size_t count) {
     if (count == 0) return {};
+    // One by one up to a 16-byte boundary of the destination, four at a time
+    // after it, one by one again for what is left.
+    const std::size_t head =
+        std::min(count, (kStoreAlignment - reinterpret_cast<std::uintptr_t>(destination) % kStoreAlignment) %
+                            kStoreAlignment / sizeof(float));
+    std::memcpy(destination, values, head * sizeof(float));
     Lanes min = Broadcast(kInfinity), max = Broadcast(-kInfinity);
     Masks nan{}, zero{};
-    std::size_t i = 0;
+    std::size_t i = head;
     for (; i + kLaneCount <= count; i += kLaneCount) {
         const Lanes v = Load(values + i);
         // Only the bits of equal zeros and NaN depend on the form; both are
@@ -72,23 +100,30 @@ ScalarRangeSummary SummarizeScalars(const float* values, std::size_t count) {
         max = v > max ? v : max;
         nan |= v != v;
         zero |= v == 0.0f;
+        StoreAround(destination + sizeof(float) * i, v);
     }
-    bool anyNaN = Any(nan), anyZero = Any(zero);
-    for (; i < count; ++i) {
-        anyNaN |= values[i] != values[i];
-        anyZero |= values[i] == 0.0f;
-    }
-    if (anyNaN) return ScalarPass(values, count);
+    const std::size_t tail = i;
+    std::memcpy(destination + sizeof(float) * tail, values + tail, (count - tail) * sizeof(float));
+    FenceStores();
 
-    ScalarRangeSummary summary{false, false, anyZero, kInfinity, -kInfinity, 0.0f};
+    bool anyNaN = Any(nan), anyZero = Any(zero);
+    ScalarRangeSummary summary{false, false, false, kInfinity, -kInfinity, 0.0f};
     for (std::size_t lane = 0; lane < kLaneCount; ++lane) {
         summary.min = ScalarMin(summary.min, min[lane]);
         summary.max = ScalarMax(summary.max, max[lane]);
     }
-    for (i = count - count % kLaneCount; i < count; ++i) {
-        summary.min = ScalarMin(summary.min, values[i]);
-        summary.max = ScalarMax(summary.max, values[i]);
-    }
+    const auto add = [&](std::size_t first, std::size_t last) {
+        for (std::size_t k = first; k < last; ++k) {
+            anyNaN |= values[k] != values[k];
+            anyZero |= values[k] == 0.0f;
+            summary.min = ScalarMin(summary.min, values[k]);
+            summary.max = ScalarMax(summary.max, values[k]);
+        }
+    };
+    add(0, head);
+    add(tail, count);
+    if (anyNaN) return ScalarPass(values, count);
+    summary.hasZero = anyZero;
     if (anyZero) summary.lastZero = LastZero(values, count);
     return summary;
 }

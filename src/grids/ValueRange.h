@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 namespace Korvex::Rendering::detail {
 
@@ -26,7 +27,9 @@ struct ScalarRangeSummary {
     float max = 0.0f;
     float lastZero = 0.0f;  // the block's last +0.0 or -0.0
 };
-ScalarRangeSummary SummarizeScalars(const float* values, std::size_t count);
+// Copies the values to destination (4-byte aligned), as they are, and
+// summarises them in the same pass.
+ScalarRangeSummary CopyScalars(std::uint8_t* destination, const float* values, std::size_t count);
 ScalarRangeSummary Join(const ScalarRangeSummary& earlier, const ScalarRangeSummary& later);
 // The range of all values from their joined summary: starting from
 // (3.4028235e38, -3.4028235e38), as the grid's range does.

@@ -8,8 +8,9 @@
 namespace Korvex::Rendering {
 namespace detail {
 
-void VectorTexels::FillRow(std::uint8_t* row, const Vector3f* vectors, std::size_t count) {
-    for (std::size_t x = 0; x < count; ++x) std::memcpy(row + x * kTexelBytes, &vectors[x], sizeof(Vector3f));
+VectorTexels::Summary VectorTexels::Fill(std::uint8_t* texels, const Vector3f* vectors, std::size_t count) {
+    for (std::size_t x = 0; x < count; ++x) std::memcpy(texels + x * kTexelBytes, &vectors[x], sizeof(Vector3f));
+    return SummarizeVectors(vectors, count);
 }
 
 void VectorTexels::ResetRange(Range& min, Range& max) {

@@ -18,9 +18,8 @@ struct VectorTexels {
     static constexpr std::size_t kTexelBytes = 4 * sizeof(float);
 
     using Summary = VectorRangeSummary;
-    static void FillRow(std::uint8_t* row, const Vector3f* vectors, std::size_t count);
     static void ResetRange(Range& min, Range& max);
-    static Summary Summarize(const Vector3f* vectors, std::size_t count) { return SummarizeVectors(vectors, count); }
+    static Summary Fill(std::uint8_t* texels, const Vector3f* vectors, std::size_t count);
     static void FinishRange(const Summary& summary, Range& min, Range& max) { FinishVectorRange(summary, min, max); }
 };
 

@@ -118,7 +118,7 @@ void RegisterFrameBenchmarks() {
     const std::pair<const char*, MakeScene> cases[] = {
         {"clear_only", [](GlDevice&, const CameraMatrices&) { return std::unique_ptr<IRenderable>(); }},
         {"surface_flat/1M_triangles", Surface(Look::Plain)},
-        {"surface_deformed_tessellated/1M_triangles", Surface(Look::Deformed)},
+        {"surface_deformed/1M_triangles", Surface(Look::Deformed)},
         {"surface_capped_2_planes/1M_triangles", Surface(Look::Capped)},
         {"plane/1M_triangles", Plane(Look::Plain)},
         {"plane_3_clip_planes/1M_triangles", Plane(Look::ClippedThrice)},

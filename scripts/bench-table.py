@@ -58,18 +58,69 @@ def case_of(row):
     return "/".join(p for p in parts(row)[1:] if p)
 
 
+def frame_reference(row):
+    scene = parts(row)[1]
+    if scene.startswith("surface_"):
+        return "Frame/surface_flat/1M_triangles"
+    if scene.startswith("plane"):
+        return "Frame/plane/1M_triangles"
+    return ""
+
+
+# What the figures should show: (what, row, reference row or None, field, at most), the field a time
+# ("time": a ratio to the reference, or milliseconds without one) or a counter compared with the reference's.
+TARGETS = [
+    ("geometry build, grid order, vs meshoptimizer", "GeometryBuild/builder_memory/grid_order",
+     "GeometryBuild/meshopt_fifo/grid_order", "time", 1.2),
+    ("geometry build, shuffled, vs meshoptimizer", "GeometryBuild/builder_memory/shuffled",
+     "GeometryBuild/meshopt_fifo/shuffled", "time", 1.2),
+    ("shuffled draw calls vs grid order", "GeometryBuild/builder_memory/shuffled",
+     "GeometryBuild/builder_memory/grid_order", "draw_calls", 1.1),
+    ("shuffled ACMR vs grid order", "GeometryBuild/builder_memory/shuffled",
+     "GeometryBuild/builder_memory/grid_order", "acmr_after", 1.1),
+    ("shuffled GPU bytes per triangle vs grid order", "GeometryBuild/builder_memory/shuffled",
+     "GeometryBuild/builder_memory/grid_order", "bytes_per_triangle", 1.1),
+    ("SetValues 256^3 vs memcpy", "GridUpload/SetValues/256^3_floats", "GridUpload/memcpy/256^3_floats", "time", 2.0),
+    ("SetVectors 128^3 vs memcpy", "GridUpload/SetVectors/128^3_vectors", "GridUpload/memcpy/128^3_vectors",
+     "time", 3.0),
+    ("deformed surface vs flat", "Frame/surface_deformed/1M_triangles", "Frame/surface_flat/1M_triangles",
+     "time", 1.5),
+    ("100^3 voxel block, ms", "Frame/voxels/1M", None, "time", 150.0),
+    ("capped surface, 2 planes, vs flat", "Frame/surface_capped_2_planes/1M_triangles",
+     "Frame/surface_flat/1M_triangles", "time", 1.8),
+    ("plane, 3 clip planes, vs unclipped", "Frame/plane_3_clip_planes/1M_triangles", "Frame/plane/1M_triangles",
+     "time", 1.25),
+]
+
+
+def targets_table(rows):
+    lines = ["| Target | measured | at most | met |", "|---|---|---|---|"]
+    for what, name, reference, field, limit in TARGETS:
+        row, other = rows.get(name), rows.get(reference) if reference else None
+        if row is None or (reference and other is None):
+            continue
+        if field == "time":
+            value = seconds(row) / seconds(other) if other else seconds(row) * 1e3
+        else:
+            value = row[field] / other[field]
+        lines.append(f"| {what} | {fmt(value)} | {fmt(limit)} | {'yes' if value <= limit else 'no'} |")
+    return "\n".join(lines) if len(lines) > 2 else ""
+
+
 # Each topic: title, what its figures mean, and its columns (header, cell).
 TOPICS = [
     ("GeometryBuild", "Geometry build",
      "A 1M-triangle soup (closed UV sphere, 500 stacks x 1000 slices, position and normal per vertex; 3M input "
      "vertices) in grid order and with its triangles shuffled. builder_gl: the library's BuildTriangleGeometry "
-     "(dedupe, split into 16-bit draw calls, parallel Tipsify, renumbering) uploading to the GL device, "
-     "glFinish included. builder_memory: the same builder on the recording device (CPU work only); "
-     "_no_reorder skips Tipsify and renumbering. meshopt_*: meshoptimizer on the whole mesh with 32-bit "
-     "indices: generateVertexRemap + remap + optimizeVertexCacheFifo(32) or optimizeVertexCache (default), "
-     "then optimizeVertexFetch. ACMR: meshopt_analyzeVertexCache at cache size 32, per draw call for the "
-     "builder (each call starting cold). part/vertex_hash: the builder's vertex hash alone over the 3M "
-     "input vertices.",
+     "(spatial order, dedupe, split into 16-bit draw calls, closed-surface and edge-length checks, parallel "
+     "Tipsify, renumbering) uploading to the GL device, glFinish included. builder_memory: the same on the "
+     "recording device (CPU work only); _no_reorder: the builder alone on the list as given, without spatial "
+     "order, Tipsify and renumbering. builder_memory_indexed/plane: BuildTriangleGeometry of the indexed "
+     "708 x 708 quad plane (1,002,528 triangles over 502,681 shared vertices). meshopt_*: meshoptimizer on the "
+     "whole mesh with 32-bit indices: generateVertexRemap + remap + optimizeVertexCacheFifo(32) or "
+     "optimizeVertexCache (default), then optimizeVertexFetch. ACMR: meshopt_analyzeVertexCache at cache size "
+     "32, per draw call for the builder (each call starting cold). part/vertex_hash: the builder's vertex "
+     "hash alone over the 3M input vertices.",
      [("Case", lambda r, rows: parts(r)[1]),
       ("Input", lambda r, rows: parts(r)[2]),
       ("ms", lambda r, rows: ms(r)),
@@ -89,7 +140,8 @@ TOPICS = [
       ("binds per Draw", counter("binds_per_draw"))]),
     ("GridUpload", "Grid upload to the GL device",
      "SetValues of 256^3 floats and SetVectors of 128^3 vectors on an existing grid of the same size (staging "
-     "image, row copies, range pass, GPU copy, glFinish), against memcpy of the same number of input bytes.",
+     "image, the copy into it with the value range found in the same pass, the GPU copy, glFinish), against "
+     "memcpy of the same number of input bytes.",
      [("Operation", lambda r, rows: parts(r)[1]),
       ("Data", lambda r, rows: parts(r)[2]),
       ("ms", lambda r, rows: ms(r)),
@@ -97,12 +149,17 @@ TOPICS = [
       ("time vs memcpy", lambda r, rows: ratio(r, rows, f"GridUpload/memcpy/{parts(r)[2]}"))]),
     ("Frame", "Frames on the GL device",
      "1920x1080 with probe targets: clear, draw, glFinish; the first frame (program compilation, driver JIT) "
-     "is not timed. Grids of 64^3 samples (101^3 for the voxels), displacement factor 0.5 where deformed, "
-     "clip planes x >= 0.5 and y <= 0.6 for the capped surface. The voxels are a solid block of 100^3 cells "
-     "listed in packed order, which this camera sees back to front (every face that survives culling is "
-     "shaded); front_to_back lists them reversed. Coverage: share of pixels drawn.",
+     "is not timed. Grids of 64^3 samples (101^3 for the voxels), displacement factor 0.5 where deformed (every "
+     "sphere edge is shorter than a cell: no tessellation), clip planes x >= 0.5 and y <= 0.6 for the capped "
+     "surface. plane: the 708 x 708 quad plane (1,002,528 triangles) that other renderers publish figures for, "
+     "seen straight on over about two thirds of the image, coloured by a scalar field whose lowest and highest "
+     "parts take the underflow and overflow colours, lit; 3_clip_planes cuts it with x >= 0.1, y <= 0.9 and "
+     "x + y <= 1.6, capping off. The voxels are a solid block of 100^3 cells: the host draws those that can "
+     "be seen (VisibleVoxels: its shell) listed in packed order, which this camera sees back to front; "
+     "front_to_back lists them reversed; whole_list draws all 1,000,000. Coverage: share of pixels drawn.",
      [("Scene", lambda r, rows: case_of(r)),
       ("ms per frame", lambda r, rows: ms(r)),
+      ("time vs unclipped, undeformed", lambda r, rows: ratio(r, rows, frame_reference(r))),
       ("coverage", lambda r, rows: fmt(r["coverage"] * 100, 3) + " %" if "coverage" in r else "")]),
     ("ProgramCreation", "Program creation",
      "Per variant (probe targets on, no clip planes; the cap with one): specialising the templates, "
@@ -125,8 +182,9 @@ TOPICS = [
       ("M samples/s", lambda r, rows: fmt(r["samples"] / seconds(r) / 1e6)
        if parts(r)[1] in ("sample_owners", "resample", "all") else "")]),
     ("GpuMemory", "GPU memory of the drawn data",
-     "Bytes of the buffers the builder (vertex and index buffers) and the voxel mesh (voxel buffer) create, "
-     "per element, against the bytes the host handed over (24-byte vertices; packed 32-bit voxel indices). "
+     "Bytes of the buffers the builder (vertex and index buffers) and the voxel mesh (voxel list, and a byte of "
+     "covered faces per voxel) create, per element, against the bytes the host handed over (24-byte vertices; "
+     "packed 32-bit voxel indices). "
      "Constant buffers, gradients and grids are per mesh or per grid, not per element.",
      [("Data", lambda r, rows: case_of(r)),
       ("elements", counter("elements")),
@@ -182,6 +240,10 @@ def main():
            "(the run itself adds up to 3: llvmpipe draws on two threads besides the main one)",
            f"- Other processes during the run: {args.other_cpu}",
            "- Produced by scripts/bench; times are wall-clock unless a column says CPU.", ""]
+    targets = targets_table(rows)
+    if targets:
+        out += ["## Targets", "", "Ratios to the reference rows of this run (time, or the counter compared).", "",
+                targets, ""]
     placed = set()
     for family, title, meaning, columns in TOPICS:
         names = [name for name in rows if name.split("/")[0] == family]

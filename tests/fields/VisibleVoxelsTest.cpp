@@ -18,7 +18,8 @@ std::vector<std::uint32_t> Block(const std::vector<std::uint32_t>& holes = {}) {
     for (std::uint32_t z = 0; z < 5; ++z)
         for (std::uint32_t y = 0; y < 5; ++y)
             for (std::uint32_t x = 0; x < 5; ++x)
-                if (std::find(holes.begin(), holes.end(), Pack(x, y, z)) == holes.end()) voxels.push_back(Pack(x, y, z));
+                if (std::find(holes.begin(), holes.end(), Pack(x, y, z)) == holes.end())
+                    voxels.push_back(Pack(x, y, z));
     return voxels;
 }
 

@@ -357,7 +357,8 @@ TEST(ClipDistanceTranslation, TheStageFeedingTheRasteriserWritesGlClipDistance) 
           "kx_out_c[0];\n    gl_ClipDistance[1] = kx_out_c[1];\n    gl_ClipDistance[2] = kx_out_c[2];\n}"}},
         {"domain", StageKind::Domain, kArray, true, 3, {"gl_ClipDistance[2] = kx_out_c[2];"}},
         {"geometry", StageKind::Geometry, kArray, true, 3,
-         {"void kx_emit_vertex()\n{\n    gl_ClipDistance[0] = kx_out_c[0];", "    EmitVertex();\n}", "kx_emit_vertex();"}},
+         {"void kx_emit_vertex()\n{\n    gl_ClipDistance[0] = kx_out_c[0];", "    EmitVertex();\n}",
+          "kx_emit_vertex();"}},
         {"one distance", StageKind::Vertex, "[out float c : clip_distance]", true, 1,
          {"gl_ClipDistance[0] = kx_out_c;"}},
         {"a stage before another", StageKind::Vertex, kArray, false, 0, {"void main()"}},
@@ -367,12 +368,13 @@ TEST(ClipDistanceTranslation, TheStageFeedingTheRasteriserWritesGlClipDistance) 
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         const std::string body = test.stage == StageKind::Geometry ? "EmitVertex();" : "";
-        const Translation translation =
-            TranslateStage(StageWith(test.stage, test.declaration, body), test.stage, {.feedsRasterizer = test.feedsRasterizer});
+        const Translation translation = TranslateStage(StageWith(test.stage, test.declaration, body), test.stage,
+                                                       {.feedsRasterizer = test.feedsRasterizer});
         ASSERT_TRUE(translation.Ok()) << translation.error;
         EXPECT_EQ(translation.clipDistances, test.count);
         EXPECT_EQ(Contains(translation.glsl, "gl_ClipDistance"), test.count != 0);
-        for (std::string_view part : test.expected) EXPECT_TRUE(Contains(translation.glsl, part)) << part << "\n" << translation.glsl;
+        for (std::string_view part : test.expected)
+            EXPECT_TRUE(Contains(translation.glsl, part)) << part << "\n" << translation.glsl;
     }
 }
 

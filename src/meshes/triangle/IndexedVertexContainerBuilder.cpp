@@ -52,7 +52,8 @@ template <class Vertex>
 void IndexedVertexContainerBuilder<Vertex>::AddPrimitives(std::span<const Vertex> primitives) {
     const std::size_t primitiveCount = primitives.size() / verticesPerPrimitive;
     for (std::size_t p = 0; p < primitiveCount; ++p) {
-        if (p + kLookAhead < primitiveCount) PrefetchLookups(primitives.data() + (p + kLookAhead) * verticesPerPrimitive);
+        if (p + kLookAhead < primitiveCount)
+            PrefetchLookups(primitives.data() + (p + kLookAhead) * verticesPerPrimitive);
         AddPrimitive(primitives.data() + p * verticesPerPrimitive);
     }
 }
@@ -121,7 +122,8 @@ void IndexedVertexContainerBuilder<Vertex>::AddIndexedPrimitives(std::span<const
         const Vertex* corners[3] = {&vertexList[primitive[0]], &vertexList[primitive[1]],
                                     &vertexList[primitive[verticesPerPrimitive - 1]]};
         MeasureEdges(corners);
-        for (const std::uint32_t index : std::span(primitive, verticesPerPrimitive)) AddIndexedVertex(vertexList, index);
+        for (const std::uint32_t index : std::span(primitive, verticesPerPrimitive))
+            AddIndexedVertex(vertexList, index);
         if (verticesPerPrimitive == 3) RecordTriangle();
     }
 }

@@ -42,8 +42,8 @@ std::vector<std::uint32_t> MortonCodes(std::span<const std::array<float, 3>> poi
         for (std::size_t axis = 0; axis < 3; ++axis) {
             const float step = (points[i][axis] - low[axis]) * scale;
             // Comparisons false for NaN: such steps stay 0.
-            const auto quantised = step > 0.0f ? static_cast<std::uint32_t>(std::min(step + 0.5f, float(kStepsPerAxis - 1)))
-                                               : 0u;
+            const auto quantised =
+                step > 0.0f ? static_cast<std::uint32_t>(std::min(step + 0.5f, float(kStepsPerAxis - 1))) : 0u;
             code |= Spread(quantised) << axis;
         }
         codes[i] = code;

@@ -23,7 +23,9 @@ std::vector<std::uint8_t> CoveredFaces(std::span<const std::uint32_t> voxels) {
     const std::uint64_t cells = std::uint64_t{extent[0]} * extent[1] * extent[2];
     if (voxels.empty() || cells > kMaxCoveredCells) return covered;
 
-    const auto bitOf = [&](const Cell& cell) { return cell[0] + std::uint64_t{extent[0]} * (cell[1] + std::uint64_t{extent[1]} * cell[2]); };
+    const auto bitOf = [&](const Cell& cell) {
+        return cell[0] + std::uint64_t{extent[0]} * (cell[1] + std::uint64_t{extent[1]} * cell[2]);
+    };
     std::vector<bool> occupied(cells, false);
     for (const std::uint32_t word : voxels) occupied[bitOf(Unpack(word))] = true;
     for (std::size_t v = 0; v < voxels.size(); ++v) {

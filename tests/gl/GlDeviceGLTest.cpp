@@ -537,7 +537,8 @@ TEST_F(GlDeviceGLTest, VertexStageReadsTheWordsOfABufferView) {
 // Clip distances clip before rasterising (the left half here), only in the
 // program that writes them.
 TEST_F(GlDeviceGLTest, ClipDistancesClipBeforeRasterisingOnlyInTheirProgram) {
-    std::string vertex = std::string(kQuadConstants) + "[out float c : clip_distance : 1]\n" + FullScreenVertex("depth");
+    std::string vertex =
+        std::string(kQuadConstants) + "[out float c : clip_distance : 1]\n" + FullScreenVertex("depth");
     vertex.replace(vertex.rfind('}'), 1, "    $c[0]$ = ($Position$.x + 1.0) * 32.0 - 32.0;\n}\n");
     auto clippedProgram = Program(vertex, std::string(kQuadConstants) +
                                               ProbePixel("[in float c : clip_distance : 1]", "$c[0]$ + 5.0"));

@@ -219,7 +219,8 @@ TEST_F(TriangleMeshTest, UncappedDrawIsOnePassOfTheVariantItsStateSelects) {
         const std::uint32_t probeFormat = c.probes ? kFormatR32Float : 0u;
         EXPECT_EQ(std::tuple(p.state.topology, p.state.cullMode, p.state.targetFormats[kTargetProbeValue],
                              p.state.targetFormats[kTargetProbeDepth]),
-                  std::tuple(tessellated ? kTopologyPatch3 : kTopologyTriangleList, kCullNone, probeFormat, probeFormat));
+                  std::tuple(tessellated ? kTopologyPatch3 : kTopologyTriangleList, kCullNone, probeFormat,
+                             probeFormat));
         const DrawCallDesc& d = p.drawCall;
         EXPECT_EQ(d.constantBuffers[0].stageMask, tessellated ? 23u : 17u);
         EXPECT_EQ(BindingOf(d, 1),
@@ -430,6 +431,37 @@ TEST(CapPlacementTest, QuadSideIsFourBoxDiagonals) {
             EXPECT_FLOAT_EQ(quad[i].position[1], expected[i][1]) << s << " vertex " << i;
             EXPECT_EQ(quad[i].position[2], 0.0f);
             EXPECT_EQ(quad[i].normal[2], -1.0f);
+        }
+    }
+}
+
+// The fitted quad's corners: the rectangle around where the plane cuts the
+// box, a thousandth larger; nothing where the plane misses it.
+TEST(CapPlacementTest, FittedQuadSpansTheCutThroughTheBox) {
+    const boundingbox<float, 3> box{{0, 0, 0}, {10, 10, 10}};
+    const struct { const char* name; ClipPlane plane; std::array<float, 2> halfSides; } cases[] = {
+        {"x = 5: the whole face", {1, 0, 0, -5}, {5.005f, 5.005f}},
+        {"z = 2", {0, 0, 1, -2}, {5.005f, 5.005f}},
+        // Cutting the box from (0, 10, z) to (10, 2.5, z); the quad's axes,
+        // turned a quarter about (-0.8, 0.6, 0), are (0.64, -0.48, -0.6) and
+        // (-0.48, 0.36, -0.8), and the cut's corners lie at most 8 and 7.75
+        // along them from the centre (5, 6.25, 5).
+        {"oblique", {0.6f, 0.8f, 0, -8}, {8.008f, 7.75775f}},
+        {"missing the box", {1, 0, 0, 20}, {0, 0}},
+    };
+    const VertexPN corner = detail::CapQuadVertices(box)[1];
+    for (const auto& c : cases) {
+        TriangleConstants constants;
+        detail::ComputeCapConstants(constants, c.plane, box, {}, {}, {});
+        detail::FitCapToBox(constants, box);
+        const Vec4 offset = Apply(constants.unit_plane_matrix, {corner.position[0], corner.position[1], 0, 0});
+        for (std::size_t axis = 0; axis < 2; ++axis) {
+            Vec4 unit{};
+            unit[axis] = 1;
+            const Vec4 a = Apply(constants.unit_plane_matrix, unit);
+            const float length = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
+            const float dot = offset[0] * a[0] + offset[1] * a[1] + offset[2] * a[2];
+            EXPECT_NEAR(length == 0 ? 0 : std::abs(dot) / length, c.halfSides[axis], 1e-3f) << c.name << " " << axis;
         }
     }
 }

@@ -132,4 +132,46 @@ void ComputeCapConstants(TriangleConstants& constants, const ClipPlane& plane, c
     WriteTransforms(constants, model, view, projection);
 }
 
+void FitCapToBox(TriangleConstants& constants, const boundingbox<float, 3>& box) {
+    Float4x4& m = constants.unit_plane_matrix;
+    using Vector = std::array<double, 3>;
+    // The quad's axes and centre in model space (columns 0, 1, 2 and 3).
+    const auto column = [&](std::size_t c) { return Vector{m[4 * c], m[4 * c + 1], m[4 * c + 2]}; };
+    const Vector x = column(0), y = column(1), normal = column(2), centre = column(3);
+    const auto fromCentre = [&](const Vector& axis, const Vector& p) {
+        return axis[0] * (p[0] - centre[0]) + axis[1] * (p[1] - centre[1]) + axis[2] * (p[2] - centre[2]);
+    };
+    const auto corner = [&](unsigned bits) {
+        return Vector{bits & 1u ? box.max[0] : box.min[0], bits & 2u ? box.max[1] : box.min[1],
+                      bits & 4u ? box.max[2] : box.min[2]};
+    };
+    double halfWidth = 0.0, halfHeight = 0.0;
+    const auto cover = [&](const Vector& p) {
+        halfWidth = std::max(halfWidth, std::abs(fromCentre(x, p)));
+        halfHeight = std::max(halfHeight, std::abs(fromCentre(y, p)));
+    };
+    // The corners in the plane, and where it crosses each of the twelve edges
+    // (corners a and a + one axis).
+    for (unsigned a = 0; a < 8; ++a) {
+        if (fromCentre(normal, corner(a)) == 0.0) cover(corner(a));
+        for (unsigned axis = 1; axis < 8; axis <<= 1) {
+            if ((a & axis) != 0) continue;
+            const Vector p = corner(a), q = corner(a | axis);
+            const double dp = fromCentre(normal, p), dq = fromCentre(normal, q);
+            if ((dp < 0.0 && dq > 0.0) || (dp > 0.0 && dq < 0.0)) {
+                const double t = dp / (dp - dq);
+                cover({p[0] + t * (q[0] - p[0]), p[1] + t * (q[1] - p[1]), p[2] + t * (q[2] - p[2])});
+            }
+        }
+    }
+    // A thousandth more, so that the rectangle's rim does not fall short of
+    // the box through rounding.
+    constexpr double kRim = 1.001;
+    const double halfSide = CapQuadVertices(box)[1].position[0];
+    for (std::size_t row = 0; row < 3; ++row) {
+        m[row] = static_cast<float>(m[row] * kRim * halfWidth / halfSide);
+        m[4 + row] = static_cast<float>(m[4 + row] * kRim * halfHeight / halfSide);
+    }
+}
+
 }  // namespace Korvex::Rendering::detail

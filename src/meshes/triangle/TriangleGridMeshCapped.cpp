@@ -43,6 +43,7 @@ void TriangleGridMesh::DrawCapped(IGpu& gpu, PipelineStateDesc state, const Draw
         std::copy(cap.clip_planes.begin() + static_cast<std::ptrdiff_t>(plane) + 1, cap.clip_planes.end(),
                   cap.clip_planes.begin() + static_cast<std::ptrdiff_t>(plane));
         detail::ComputeCapConstants(cap, clipPlanes_[plane], gridBox_, model_, view_, projection_);
+        detail::FitCapToBox(cap, gridBox_);
         DrawPass(gpu, capState, capCall, cache, cap, planeCount_ - 1, true, *planeGeometry_);
     }
     DrawPass(gpu, state, drawCall, cache, constants_, planeCount_, false, *geometry_);

@@ -22,8 +22,7 @@ std::uint64_t TriangleProgramKey(const TriangleProgramVariant& variant) {
 ShaderStageSources TriangleProgramSources(const TriangleProgramVariant& variant) {
     ShaderStageSources sources;
     if (variant.deform && variant.displacedVertices) {
-        sources = AssembleProgram(TriangleConstantsDeclaration(), {kTriangleVertexC, {}, {}, {}, kTrianglePixelB});
-        sources.stages[kStageIndexGeometry] = kTriangleGeometry;
+        sources = AssembleProgram(TriangleConstantsDeclaration(), {kTriangleVertexC, {}, {}, {}, kTrianglePixelC});
     } else if (variant.deform) {
         sources = AssembleProgram(TriangleConstantsDeclaration(),
                                   {kTriangleVertexB, kTriangleHull, kTriangleDomain, {}, kTrianglePixelB});

@@ -17,8 +17,11 @@ extern const std::string_view kTriangleGeometry;
 extern const std::string_view kTrianglePixelB;
 
 // The displaced program: the tessellated one where every tessellation level
-// would be 1, the vertex stage doing the domain stage's work at the corners;
-// geometry and pixel stages as above.
+// would be 1, the vertex stage doing the domain stage's work at the corners
+// and the pixel stage finding each triangle's normal from how its view-space
+// position changes across the screen, where the geometry stage took it from
+// the corners.
 extern const std::string_view kTriangleVertexC;
+extern const std::string_view kTrianglePixelC;
 
 }  // namespace Korvex::Rendering::detail

@@ -103,8 +103,10 @@ void GlDevice::State::DeleteBuffer(gl::GlBuffer& buffer) {
 
 void GlDevice::State::DeleteImage(gl::GlImage& image) {
     if (image.IsStaging()) {
-        spareStaging = std::move(image.staging);
-        spareStagingSize = image.ByteSize();
+        if (image.ByteSize() <= kMaxSpareStagingBytes) {
+            spareStaging = std::move(image.staging);
+            spareStagingSize = image.ByteSize();
+        }
         return;
     }
     shadow.ForgetTexture(image.texture);

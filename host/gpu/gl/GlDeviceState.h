@@ -100,6 +100,8 @@ struct GlDevice::State {
     // The memory of the last staging image destroyed, kept for the next one
     // of the same size: a stream of uploads of one size then writes to pages
     // it has written before instead of fresh ones that the system must zero.
+    // Larger ones go at once: a grid of gigabytes is seldom streamed.
+    static constexpr std::size_t kMaxSpareStagingBytes = std::size_t{512} << 20;
     std::unique_ptr<std::byte[]> spareStaging;
     std::size_t spareStagingSize = 0;
 

@@ -1,21 +1,22 @@
 #pragma once
 
+#include "core/ThreadSanitizerEdges.h"
+
 #include <Korvex/Rendering/Gpu/Codes.h>
 #include <Korvex/Rendering/Gpu/GpuHandle.h>
 #include <Korvex/Rendering/Gpu/IGpu.h>
 #include <Korvex/Rendering/Simulation/IScalarGrid.h>
 #include <Korvex/Rendering/array_view.h>
 
-#include "core/ThreadSanitizerEdges.h"
-
 #include <oneapi/tbb/blocked_range.h>
-#include <oneapi/tbb/parallel_reduce.h>
+#include <oneapi/tbb/parallel_for.h>
 #include <oneapi/tbb/partitioner.h>
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace Korvex::Rendering::detail {
 
@@ -117,32 +118,35 @@ typename Texels::Summary GridImage<Texels>::FillRows(std::uint8_t* base, const M
                                                      const Element* elements) {
     using Summary = typename Texels::Summary;
     const std::size_t sizeX = dimensions_[0], sizeY = dimensions_[1], sizeZ = dimensions_[2];
-    // Blocks of whole rows, about kBlockBytes of input each.
+    // Blocks of whole rows, about kBlockBytes of input each, summarised into
+    // slots of their own and joined in order afterwards.
     constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
+    const std::size_t rows = sizeY * sizeZ;
     const std::size_t rowsPerBlock = std::max<std::size_t>(kBlockBytes / (sizeX * sizeof(Element)), 1);
+    std::vector<Summary> blocks((rows + rowsPerBlock - 1) / rowsPerBlock);
+    // Rows that follow each other in the staging image too (tight pitches)
+    // go as one run: one long copy writes memory faster than many short ones.
     const bool tight = mapped.rowPitch == sizeX * Texels::kTexelBytes && mapped.slicePitch == mapped.rowPitch * sizeY;
     HappensBefore(&rangeMin_);
-    const Summary summary = tbb::parallel_reduce(
-        tbb::blocked_range<std::size_t>(0, sizeY * sizeZ, rowsPerBlock), Summary{},
-        [&](const tbb::blocked_range<std::size_t>& rows, Summary blockSummary) {
+    tbb::parallel_for(
+        tbb::blocked_range<std::size_t>(0, blocks.size(), 1),
+        [&](const tbb::blocked_range<std::size_t>& range) {
             HappensAfter(&rangeMin_);
-            // Rows that follow each other in the staging image too (tight
-            // pitches) go as one run: one long copy writes memory faster
-            // than many short ones.
-            const std::size_t run = tight ? rows.size() : 1;
-            for (std::size_t r = rows.begin(); r != rows.end(); r += run) {
-                const std::size_t z = r / sizeY, y = r % sizeY;
-                const Element* row = elements + r * sizeX;
-                blockSummary = Join(blockSummary, Texels::Fill(base + z * std::size_t{mapped.slicePitch} +
-                                                                    y * std::size_t{mapped.rowPitch},
-                                                                row, sizeX * run));
+            for (std::size_t block = range.begin(); block != range.end(); ++block) {
+                const std::size_t first = block * rowsPerBlock, last = std::min(rows, first + rowsPerBlock);
+                const std::size_t run = tight ? last - first : 1;
+                for (std::size_t r = first; r != last; r += run) {
+                    const std::size_t z = r / sizeY, y = r % sizeY;
+                    std::uint8_t* row = base + z * std::size_t{mapped.slicePitch} + y * std::size_t{mapped.rowPitch};
+                    blocks[block] = Join(blocks[block], Texels::Fill(row, elements + r * sizeX, sizeX * run));
+                }
             }
             HappensBefore(&rangeMax_);
-            return blockSummary;
         },
-        [](const Summary& earlier, const Summary& later) { return Join(earlier, later); },
         tbb::auto_partitioner());
     HappensAfter(&rangeMax_);
+    Summary summary;
+    for (const Summary& block : blocks) summary = Join(summary, block);
     return summary;
 }
 

@@ -110,11 +110,8 @@ float IndexedVertexContainerBuilder<Vertex>::LongestEdge() const {
 template <class Vertex>
 void IndexedVertexContainerBuilder<Vertex>::AddIndexedPrimitives(std::span<const Vertex> vertexList,
                                                                  std::span<const std::uint32_t> primitives) {
-    if (vertexList.data() != indexedVertices.data() || vertexList.size() != indexedVertices.size()) {
-        indexedDrawCall.assign(vertexList.size(), std::numeric_limits<std::uint32_t>::max());
-        indexedLocal.resize(vertexList.size());
-        indexedVertices = vertexList;
-    }
+    indexedDrawCall.assign(vertexList.size(), std::numeric_limits<std::uint32_t>::max());
+    indexedLocal.resize(vertexList.size());
     const std::size_t primitiveCount = primitives.size() / verticesPerPrimitive;
     for (std::size_t p = 0; p < primitiveCount; ++p) {
         MakeRoomForPrimitive();

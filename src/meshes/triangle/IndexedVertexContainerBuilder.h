@@ -53,9 +53,9 @@ public:
     // The same for primitives given by indices into vertices (whole
     // primitives; every index below vertices.size(), which the caller
     // checks). An index that the list repeats is stored once per draw call
-    // without comparing vertices; equal vertices under different indices stay
-    // apart, so merge them in the list first. Later calls with the same list
-    // share its vertices with the open draw call.
+    // without comparing vertices; equal vertices under different indices, and
+    // vertices of earlier calls, stay apart, so merge them in the list first
+    // and add them in one call.
     void AddIndexedPrimitives(std::span<const Vertex> vertices, std::span<const std::uint32_t> indices);
     void Finish();
     // Whether the triangles added so far enclose a volume (ClosedSurfaceCheck);
@@ -103,10 +103,8 @@ private:
     // matches).
     VertexDictionary<Vertex> vertexDictionary;
     std::uint16_t localVertexCount = 0;
-    // The indexed form's list (identified by its address and size) and, per
-    // index, the draw call that last stored it (a serial number) and its
-    // local index there.
-    std::span<const Vertex> indexedVertices;
+    // Per index of the indexed form's list, the draw call that last stored
+    // it (a serial number) and its local index there.
     std::vector<std::uint32_t> indexedDrawCall;
     std::vector<std::uint16_t> indexedLocal;
     std::uint32_t drawCallSerial = 0;

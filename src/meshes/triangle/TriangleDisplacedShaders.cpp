@@ -38,14 +38,7 @@ constexpr auto kTrianglePixelCPieces = std::to_array<std::string_view>({kEdgeFac
 TEXTURE_3D(float4, value_texture, 2);
 TEXTURE_1D(float4, gradient_texture, 3);
 [in float3 uvw : sample_coord]
-[in float3 view_pos : view_pos]
-<CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>
-[out float4 color : 0]
-<PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
-
-void main()
-{)", kDiscardClippedPixels, R"(
+[in float3 view_pos : view_pos])", kTrianglePixelInterface, kDiscardClippedPixels, R"(
     float3 n = cross(ddx($view_pos$), ddy($view_pos$));
     // Seen edge-on there is no plane to take: as if facing the viewer.
     float diffuse = dot(n, n) > 0.0 ? abs(normalize(n).z) : 1.0;

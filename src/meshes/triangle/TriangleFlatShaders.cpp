@@ -33,14 +33,7 @@ constexpr auto kTrianglePixelAPieces = std::to_array<std::string_view>({kEdgeFac
 TEXTURE_3D(float4, value_texture, 2);
 TEXTURE_1D(float4, gradient_texture, 3);
 [in float4 uvw : sample_coord]
-[in float3 N : normal]
-<CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>
-[out float4 color : 0]
-<PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
-
-void main()
-{)", kDiscardClippedPixels, R"(
+[in float3 N : normal])", kTrianglePixelInterface, kDiscardClippedPixels, R"(
     // Both sides lit alike; a zero normal (geometry without normals) as if
     // facing the viewer, where normalize would give NaN.
     float diffuse = dot($N$, $N$) > 0.0 ? abs(normalize($N$).z) : 1.0;

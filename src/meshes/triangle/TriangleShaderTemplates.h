@@ -4,6 +4,17 @@
 
 namespace Korvex::Rendering::detail {
 
+// The pixel stages' clip distances in, colour and probes out, up to the
+// opening of main (a template piece, as in shaders/CommonStageFragments.h).
+inline constexpr std::string_view kTrianglePixelInterface = R"(
+<CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
+<PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>
+[out float4 color : 0]
+<PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
+
+void main()
+{)";
+
 // The flat program: the surface as it is, shaded by the interpolated normal.
 extern const std::string_view kTriangleVertexA;
 extern const std::string_view kTrianglePixelA;

@@ -147,14 +147,7 @@ constexpr auto kTrianglePixelBPieces = std::to_array<std::string_view>({kEdgeFac
 TEXTURE_3D(float4, value_texture, 2);
 TEXTURE_1D(float4, gradient_texture, 3);
 [in float3 uvw : sample_coord]
-[in float diffuse : diffuse_factor]
-<CLIPPING>[in float clip_distances : clip_distance : PLANE_COUNT]</CLIPPING>
-<PROBE_POSITION>[out float4 oDepthClip : 2]</PROBE_POSITION>
-[out float4 color : 0]
-<PROBE_VALUE>[out float4 value : 1]</PROBE_VALUE>
-
-void main()
-{)", kDiscardClippedPixels, R"(
+[in float diffuse : diffuse_factor])", kTrianglePixelInterface, kDiscardClippedPixels, R"(
     float v = SAMPLE_LEVEL(value_texture, $uvw$, 0.0).x;)", kColorFromGradient, R"(
     c.rgb *= lerp($diffuse$, 1.0, brightness);)", kWriteColorAndProbes, R"(
 }

@@ -2,8 +2,9 @@
 // on the recording device, with any dimensions, views shorter or longer than
 // the grid (each in a block of exactly its size), padded pitches and
 // mappings that give no memory. An upload is accepted exactly when every
-// dimension lies in 1..2048 and the view holds enough elements; a rejected
-// one calls nothing, an accepted one leaves no staging image behind.
+// dimension lies in 1..2048, the view holds enough elements and the staging
+// image maps; an invalid one calls nothing, and no upload leaves a staging
+// image behind.
 
 #include "FuzzSupport.h"
 
@@ -29,14 +30,15 @@ void Step(FuzzedDataProvider& input, RecordingDevice& device, Upload upload) {
     const std::vector<std::uint8_t> bytes = input.ConsumeBytes<std::uint8_t>(count * sizeof(Element));
     const std::vector<Element> elements = ExactBlock<Element>(count, bytes);
     device.SetPitchPadding(input.ConsumeIntegralInRange<std::uint32_t>(0, 3) * 4, input.ConsumeIntegralInRange<std::uint32_t>(0, 2) * 16);
-    if (input.ConsumeBool()) device.FailOperation("MapImage", 1);
+    const bool mapFails = input.ConsumeBool();
+    if (mapFails) device.FailOperation("MapImage", 1);
     device.ClearCalls();
     const bool accepted = upload(size, array_view<const Element>(elements.data(), elements.size()));
     device.ClearFaults();
     const bool valid = size[0] >= 1 && size[0] <= 2048 && size[1] >= 1 && size[1] <= 2048 && size[2] >= 1 &&
                        size[2] <= 2048 && count >= needed;
-    KORVEX_FUZZ_CHECK(accepted == valid);
-    KORVEX_FUZZ_CHECK(accepted || device.Calls().empty());
+    KORVEX_FUZZ_CHECK(accepted == (valid && !mapFails));
+    KORVEX_FUZZ_CHECK(valid || device.Calls().empty());
 }
 
 }  // namespace

@@ -34,12 +34,27 @@ std::unique_ptr<GlDevice> GlDevice::Create(std::string* error) {
         if (error != nullptr) *error = "GlDevice::Create(): " + contextError;
         return nullptr;
     }
+    state->platform = state->context->PlatformName();
+    return Initialize(std::move(state), "GlDevice::Create()", error);
+}
+
+std::unique_ptr<GlDevice> GlDevice::CreateOnCurrentContext(const std::string& platform, std::string* error) {
+    if (glGetString(GL_VERSION) == nullptr) {
+        if (error != nullptr) *error = "GlDevice::CreateOnCurrentContext(): no OpenGL context is current";
+        return nullptr;
+    }
+    auto state = std::make_unique<State>();
+    state->platform = platform;
+    return Initialize(std::move(state), "GlDevice::CreateOnCurrentContext()", error);
+}
+
+std::unique_ptr<GlDevice> GlDevice::Initialize(std::unique_ptr<State> state, const char* caller, std::string* error) {
     GLint major = 0, minor = 0;
     glGetIntegerv(GL_MAJOR_VERSION, &major);
     glGetIntegerv(GL_MINOR_VERSION, &minor);
     if (major < 4 || (major == 4 && minor < 5)) {
         if (error != nullptr)
-            *error = "GlDevice::Create(): OpenGL 4.5 needed, the driver offers " + std::to_string(major) + "." +
+            *error = std::string(caller) + ": OpenGL 4.5 needed, the driver offers " + std::to_string(major) + "." +
                      std::to_string(minor);
         return nullptr;
     }
@@ -75,7 +90,7 @@ GlDevice::GlDevice(std::unique_ptr<State> state) : state_(std::move(state)) {}
 
 GlDevice::~GlDevice() {
     State& s = *state_;
-    s.context->MakeCurrent();
+    MakeCurrent();
     s.currentPipeline = nullptr;
     s.currentFramebuffer = nullptr;
     s.framebuffers.Clear(s.shadow);
@@ -151,7 +166,7 @@ std::string GlDevice::Renderer() const {
     return renderer != nullptr ? renderer : "";
 }
 
-const std::string& GlDevice::Platform() const { return state_->context->PlatformName(); }
+const std::string& GlDevice::Platform() const { return state_->platform; }
 
 std::size_t GlDevice::LiveObjectCount() const {
     const State& s = *state_;
@@ -161,6 +176,6 @@ std::size_t GlDevice::LiveObjectCount() const {
 
 GlCallCounters GlDevice::Counters() const { return {state_->shadow.StateCalls(), state_->draws}; }
 
-bool GlDevice::MakeCurrent() const { return state_->context->MakeCurrent(); }
+bool GlDevice::MakeCurrent() const { return !state_->context || state_->context->MakeCurrent(); }
 
 }  // namespace Korvex::Rendering

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ struct GlCallCounters {
 class GlDevice final : public IGpu {
 public:
     static std::unique_ptr<GlDevice> Create(std::string* error);
+    // A device on the context current on this thread, made by its owner (a
+    // window's), which keeps it current and alive while the device lives.
+    // platform: what Platform() answers ("window").
+    static std::unique_ptr<GlDevice> CreateOnCurrentContext(const std::string& platform, std::string* error);
     ~GlDevice() override;
     GlDevice(const GlDevice&) = delete;
     GlDevice& operator=(const GlDevice&) = delete;
@@ -88,6 +93,13 @@ public:
     // the image is not of the named format.
     std::vector<std::uint8_t> ReadRgba8(ImageId image) const;
     std::vector<float> ReadFloats(ImageId image) const;  // R32F: 1 float per texel, RGBA32F: 4
+    // One texel of an R32F image, (x, y) from the bottom left; empty for
+    // other images and outside the image.
+    std::optional<float> ReadFloatTexel(ImageId image, std::uint32_t x, std::uint32_t y) const;
+    // Copies a colour target to the default framebuffer of the current
+    // context (a window's back buffer), scaled to width x height; both have
+    // their first row at the bottom. False when the image is no colour target.
+    bool BlitToDefaultFramebuffer(ImageId image, std::uint32_t width, std::uint32_t height);
     DepthStencilTexels ReadDepthStencil(ImageId image) const;
 
     // The log of the last CreateProgram: empty after success.
@@ -97,16 +109,19 @@ public:
     void ClearDiagnostics();
 
     std::string Renderer() const;            // GL_RENDERER
-    const std::string& Platform() const;     // "device" or "surfaceless"
+    const std::string& Platform() const;     // "device", "surfaceless" or the adopter's name
     // Objects made through IGpu calls and not yet destroyed.
     std::size_t LiveObjectCount() const;
     GlCallCounters Counters() const;
-    // Makes this device's context current again after another was made current.
+    // Makes this device's context current again after another was made
+    // current; an adopted context is its owner's to make current.
     bool MakeCurrent() const;
 
 private:
     struct State;
     explicit GlDevice(std::unique_ptr<State> state);
+    // GL settings every device starts from, on the current context.
+    static std::unique_ptr<GlDevice> Initialize(std::unique_ptr<State> state, const char* caller, std::string* error);
 
     std::unique_ptr<State> state_;
 };

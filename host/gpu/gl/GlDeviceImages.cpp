@@ -278,6 +278,35 @@ std::vector<float> GlDevice::ReadFloats(ImageId id) const {
     return ReadTexels<float>(image, {kFormatR32Float, kFormatRgba32Float}, layout, GL_FLOAT);
 }
 
+std::optional<float> GlDevice::ReadFloatTexel(ImageId id, std::uint32_t x, std::uint32_t y) const {
+    const gl::GlImage* image = state_->images.Find(id);
+    if (image == nullptr || image->IsStaging() || image->formatCode != kFormatR32Float || x >= image->width ||
+        y >= image->height || image->depth > 1)
+        return std::nullopt;
+    float value = 0.0f;
+    glGetTextureSubImage(image->texture, 0, static_cast<GLint>(x), static_cast<GLint>(y), 0, 1, 1, 1, GL_RED,
+                         GL_FLOAT, sizeof value, &value);
+    return value;
+}
+
+bool GlDevice::BlitToDefaultFramebuffer(ImageId id, std::uint32_t width, std::uint32_t height) {
+    State& s = *state_;
+    const gl::GlImage* image = s.images.Find(id);
+    if (image == nullptr || image->formatCode != kFormatRgba8Unorm) {
+        s.Report("GlDevice::BlitToDefaultFramebuffer(): not an RGBA8 colour target");
+        return false;
+    }
+    gl::TargetIds targets{};
+    targets[kTargetColor] = id;
+    const gl::GlFramebuffer* framebuffer = s.AcquireFramebuffer(targets, "GlDevice::BlitToDefaultFramebuffer()");
+    if (framebuffer == nullptr) return false;
+    // Named blits bind nothing, and of the fragment operations only the
+    // scissor test (never enabled here) applies to them.
+    glBlitNamedFramebuffer(framebuffer->name, 0, 0, 0, framebuffer->width, framebuffer->height, 0, 0,
+                           static_cast<GLint>(width), static_cast<GLint>(height), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    return true;
+}
+
 DepthStencilTexels GlDevice::ReadDepthStencil(ImageId id) const {
     const std::vector<std::uint32_t> packed = ReadTexels<std::uint32_t>(
         state_->images.Find(id), {kFormatDepth24Stencil8}, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8);

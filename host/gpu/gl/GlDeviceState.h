@@ -72,7 +72,9 @@ struct GlLimits {
 }  // namespace gl
 
 struct GlDevice::State {
+    // Null when the device works on a context it was given (a window's).
     std::unique_ptr<gl::EglContext> context;
+    std::string platform;
     gl::GlLimits limits;
     // GL has no general buffer limit; this keeps every buffer view and size
     // computation far from 32-bit overflow.

@@ -2,7 +2,9 @@
 
 #include "VectorMath.h"
 
+#include <array>
 #include <cmath>
+#include <utility>
 
 namespace Korvex::Rendering {
 
@@ -42,6 +44,31 @@ KxTransformMatrix MakeOrthographic(double left, double right, double bottom, dou
                        0.0, 2.0 / (top - bottom), 0.0, -(top + bottom) / (top - bottom),  //
                        0.0, 0.0, 1.0 / depth, nearPlane / depth,                          //
                        0.0, 0.0, 0.0, 1.0});
+}
+
+std::optional<KxVector3d> Unproject(const KxTransformMatrix& viewProjection, double x, double y, double depth) {
+    // M (p, 1) = w (x, y, depth, 1) is linear in p and w: the columns of M
+    // for p, minus the target for w, equal minus M's last column.
+    const std::array<double, 4> target{x, y, depth, 1.0};
+    std::array<std::array<double, 5>, 4> rows{};
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 3; ++c) rows[r][c] = viewProjection.GetElement(r, c, false);
+        rows[r][3] = -target[r];
+        rows[r][4] = -viewProjection.GetElement(r, 3, false);
+    }
+    for (int column = 0; column < 4; ++column) {
+        int pivot = column;
+        for (int r = column + 1; r < 4; ++r)
+            if (std::abs(rows[r][column]) > std::abs(rows[pivot][column])) pivot = r;
+        if (std::abs(rows[pivot][column]) < 1e-300) return std::nullopt;
+        std::swap(rows[pivot], rows[column]);
+        for (int r = 0; r < 4; ++r) {
+            if (r == column) continue;
+            const double factor = rows[r][column] / rows[column][column];
+            for (int c = column; c < 5; ++c) rows[r][c] -= factor * rows[column][c];
+        }
+    }
+    return KxVector3d{rows[0][4] / rows[0][0], rows[1][4] / rows[1][1], rows[2][4] / rows[2][2]};
 }
 
 }  // namespace Korvex::Rendering

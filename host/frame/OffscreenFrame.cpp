@@ -15,40 +15,58 @@ OffscreenFrame::OffscreenFrame(GlDevice& device, const FrameDesc& desc) : device
 
 std::unique_ptr<OffscreenFrame> OffscreenFrame::Create(GlDevice& device, const FrameDesc& desc, std::string* error) {
     std::unique_ptr<OffscreenFrame> frame(new OffscreenFrame(device, desc));
+    if (!frame->MakeTargets("OffscreenFrame::Create()", error)) return nullptr;  // the destructor releases the targets made so far
+    return frame;
+}
+
+bool OffscreenFrame::MakeTargets(const char* caller, std::string* error) {
     const auto target = [&](std::uint32_t format, std::uint32_t usage) {
         ImageDesc image;
-        image.width = desc.width;
-        image.height = desc.height;
+        image.width = desc_.width;
+        image.height = desc_.height;
         image.format = format;
         image.usage = usage | kImageUsageSampled | kImageUsageCopySource;
-        return device.CreateImage(image);
+        return device_.CreateImage(image);
     };
-    FrameTargets& targets = frame->targets_;
-    targets.color = target(kFormatRgba8Unorm, kImageUsageColorTarget);
-    targets.depthStencil = target(kFormatDepth24Stencil8, kImageUsageDepthStencilTarget);
-    if (desc.probeTargets) {
-        targets.probeValue = target(kFormatR32Float, kImageUsageColorTarget);
-        targets.probeDepth = target(kFormatR32Float, kImageUsageColorTarget);
+    targets_.color = target(kFormatRgba8Unorm, kImageUsageColorTarget);
+    targets_.depthStencil = target(kFormatDepth24Stencil8, kImageUsageDepthStencilTarget);
+    if (desc_.probeTargets) {
+        targets_.probeValue = target(kFormatR32Float, kImageUsageColorTarget);
+        targets_.probeDepth = target(kFormatR32Float, kImageUsageColorTarget);
     }
-    if (targets.color.IsNull() || targets.depthStencil.IsNull() ||
-        (desc.probeTargets && (targets.probeValue.IsNull() || targets.probeDepth.IsNull()))) {
+    if (targets_.color.IsNull() || targets_.depthStencil.IsNull() ||
+        (desc_.probeTargets && (targets_.probeValue.IsNull() || targets_.probeDepth.IsNull()))) {
         if (error != nullptr)
-            *error = "OffscreenFrame::Create(): no targets of " + std::to_string(desc.width) + "x" +
-                     std::to_string(desc.height);
-        return nullptr;  // the destructor releases the targets made so far
+            *error = std::string(caller) + ": no targets of " + std::to_string(desc_.width) + "x" +
+                     std::to_string(desc_.height);
+        return false;
     }
-    for (PassKind kind : kPassKinds) frame->passes_[static_cast<std::size_t>(kind)] = MakeRenderPass(targets, kind);
-    return frame;
+    for (PassKind kind : kPassKinds) passes_[static_cast<std::size_t>(kind)] = MakeRenderPass(targets_, kind);
+    return true;
+}
+
+void OffscreenFrame::DestroyTargets() {
+    device_.DestroyImage(targets_.probeDepth);
+    device_.DestroyImage(targets_.probeValue);
+    device_.DestroyImage(targets_.depthStencil);
+    device_.DestroyImage(targets_.color);
+    targets_ = {};
 }
 
 OffscreenFrame::~OffscreenFrame() {
     // Programs and pipeline states go first; they may draw into the targets.
     cache_.pipelineStates.clear();
     cache_.programs.clear();
-    device_.DestroyImage(targets_.probeDepth);
-    device_.DestroyImage(targets_.probeValue);
-    device_.DestroyImage(targets_.depthStencil);
-    device_.DestroyImage(targets_.color);
+    DestroyTargets();
+}
+
+bool OffscreenFrame::Resize(std::uint32_t width, std::uint32_t height, std::string* error) {
+    DestroyTargets();
+    desc_.width = width;
+    desc_.height = height;
+    if (MakeTargets("OffscreenFrame::Resize()", error)) return true;
+    DestroyTargets();
+    return false;
 }
 
 void OffscreenFrame::Clear() {
@@ -75,6 +93,13 @@ std::vector<std::uint8_t> OffscreenFrame::ReadColor() const { return device_.Rea
 std::vector<float> OffscreenFrame::ReadProbeValue() const { return device_.ReadFloats(targets_.probeValue); }
 std::vector<float> OffscreenFrame::ReadProbeDepth() const { return device_.ReadFloats(targets_.probeDepth); }
 DepthStencilTexels OffscreenFrame::ReadDepthStencil() const { return device_.ReadDepthStencil(targets_.depthStencil); }
+
+std::optional<ProbeTexel> OffscreenFrame::ReadProbeAt(std::uint32_t x, std::uint32_t y) const {
+    const std::optional<float> value = device_.ReadFloatTexel(targets_.probeValue, x, y);
+    const std::optional<float> depth = device_.ReadFloatTexel(targets_.probeDepth, x, y);
+    if (!value || !depth) return std::nullopt;
+    return ProbeTexel{*value, *depth};
+}
 
 bool OffscreenFrame::WriteColorPng(const std::string& path, std::string* error) const {
     const std::vector<std::uint8_t> texels = ReadColor();

@@ -11,10 +11,17 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace Korvex::Rendering {
+
+// What the probe targets hold at one pixel.
+struct ProbeTexel {
+    float value = 0.0f;  // kNoProbeValue where nothing was drawn
+    float depth = 1.0f;  // projected depth: 0 at the near plane, 1 at the far plane
+};
 
 struct FrameDesc {
     std::uint32_t width = 64;
@@ -36,6 +43,11 @@ public:
     OffscreenFrame(const OffscreenFrame&) = delete;
     OffscreenFrame& operator=(const OffscreenFrame&) = delete;
 
+    // New targets of another size; the cache, and so every compiled
+    // program, is kept. False and *error, with no targets, when the device
+    // refuses them.
+    bool Resize(std::uint32_t width, std::uint32_t height, std::string* error);
+
     // Colour to the background, probe value to kNoProbeValue, probe depth
     // and depth to 1, stencil to 0.
     void Clear();
@@ -50,6 +62,9 @@ public:
     std::vector<float> ReadProbeValue() const;  // empty without probe targets
     std::vector<float> ReadProbeDepth() const;
     DepthStencilTexels ReadDepthStencil() const;
+    // The probe targets at one pixel, (x, y) from the bottom left; empty
+    // without probe targets or outside the frame.
+    std::optional<ProbeTexel> ReadProbeAt(std::uint32_t x, std::uint32_t y) const;
     // The colour target as a PNG with the top row first.
     bool WriteColorPng(const std::string& path, std::string* error) const;
 
@@ -61,6 +76,8 @@ public:
 
 private:
     OffscreenFrame(GlDevice& device, const FrameDesc& desc);
+    bool MakeTargets(const char* caller, std::string* error);
+    void DestroyTargets();
 
     GlDevice& device_;
     FrameDesc desc_;

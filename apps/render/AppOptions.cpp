@@ -64,6 +64,7 @@ struct OptionSpec {
     const char* help;
     Reader read;
     bool demoToo = false;  // also applies to the built-in demo
+    std::optional<AppProgram> only = std::nullopt;  // empty: both programs take it
 };
 
 const std::vector<OptionSpec>& Specs() {
@@ -285,7 +286,7 @@ const std::vector<OptionSpec>& Specs() {
          "                                    e.g. --turntable 36",
          [](auto option, auto value, RenderOptions& o) {
              o.turntableFrames = static_cast<std::uint32_t>(ReadWholeNumberIn(option, value, 1, kMaxTurntableFrames));
-         }},
+         }, false, AppProgram::Render},
         {"--probe", "X,Y", "Camera and image",
          "pixel whose value and depth are printed, from the top\n"
          "left (default: the centre of what the title and colour\n"
@@ -296,11 +297,17 @@ const std::vector<OptionSpec>& Specs() {
                          static_cast<std::uint32_t>(ReadWholeNumberIn(option, parts[1], 0, kMaxImageSize - 1))}};
          }},
         {"-o,--output", "PATH", "Camera and image",
-         "the PNG to write (default out/<FILE name>.png); with\n"
-         "--turntable the frame number is added (out/grid-000.png,\n"
+         "the PNG to write (default out/<FILE name>.png), numbered\n"
+         "for each turntable frame or screenshot (out/grid-000.png,\n"
          "...); for the demo, the directory (default out)\n"
          "                                    e.g. -o images/beam.png",
          [](auto, auto value, RenderOptions& o) { o.outputPath = value; }, true},
+        {"--script", "FILE", "Replaying input",
+         "replay the mouse and key events of FILE, then quit; `s`\n"
+         "and `screenshot` print the value under the cursor\n"
+         "                                    e.g. --script turn-and-cut.txt",
+         [](auto option, auto value, RenderOptions& o) { o.script = ReadName(option, value); }, false,
+         AppProgram::View},
     };
     return specs;
 }
@@ -319,7 +326,9 @@ bool IsPngPath(const std::string& path) {
     return extension == ".png";
 }
 
-void CheckCombinations(RenderOptions& options, const std::set<std::string>& given) {
+void CheckCombinations(RenderOptions& options, const std::set<std::string>& given, AppProgram program) {
+    if (options.inputPaths.empty() && program == AppProgram::View)
+        FailOption("a data file is needed: korvex-view FILE [OPTIONS] (see --help)");
     if (options.inputPaths.empty())
         for (const OptionSpec& spec : Specs())
             if (given.count(LongName(spec)) != 0 && !spec.demoToo)
@@ -364,13 +373,16 @@ void RejectLeftOver(const std::vector<std::string>& leftOver) {
     FailOption("unexpected argument " + Quote(first));
 }
 
-void Parse(std::span<const std::string_view> args, RenderOptions& options) {
+bool Takes(const OptionSpec& spec, AppProgram program) { return !spec.only || *spec.only == program; }
+
+void Parse(std::span<const std::string_view> args, RenderOptions& options, AppProgram program) {
     CLI::App app;
     app.set_help_flag();
     app.allow_extras();
     app.add_option("files", options.inputPaths);
     std::set<std::string> given;
     for (const OptionSpec& spec : Specs()) {
+        if (!Takes(spec, program)) continue;
         const auto read = [&options, &given, &spec](const std::string& value) {
             given.insert(LongName(spec));
             spec.read(LongName(spec), value, options);
@@ -391,12 +403,12 @@ void Parse(std::span<const std::string_view> args, RenderOptions& options) {
         FailOption(error.what());
     }
     RejectLeftOver(app.remaining());
-    CheckCombinations(options, given);
+    CheckCombinations(options, given, program);
 }
 
 }  // namespace
 
-ParsedOptions ParseOptions(std::span<const std::string_view> args) {
+ParsedOptions ParseOptions(std::span<const std::string_view> args, AppProgram program) {
     ParsedOptions parsed;
     if (std::find(args.begin(), args.end(), "-h") != args.end() ||
         std::find(args.begin(), args.end(), "--help") != args.end()) {
@@ -404,7 +416,7 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
         return parsed;
     }
     try {
-        Parse(args, parsed.options);
+        Parse(args, parsed.options, program);
     } catch (const OptionError& error) {
         parsed.error = error.message;
     }
@@ -431,8 +443,17 @@ std::string FramePath(const std::string& outputPath, std::uint32_t frame, std::u
     return path.string() + "-" + number + extension;
 }
 
-std::string HelpText() {
-    std::string text = R"(Usage: korvex-render [OPTIONS] [FILE...]
+namespace {
+
+constexpr const char* kFileKinds = R"(
+FILE is a VTK file: legacy .vtk (STRUCTURED_POINTS, RECTILINEAR_GRID,
+STRUCTURED_GRID or UNSTRUCTURED_GRID, ASCII or BINARY) or XML .vti, .vtr,
+.vts, .vtu, or a parallel .pvtu or .pvts with its pieces, with arrays of
+values at points or at cells. Finite-element and curvilinear meshes are drawn
+with their own outer surface, their fields resampled onto a regular grid (see
+--resolution).)";
+
+constexpr const char* kRenderIntro = R"(Usage: korvex-render [OPTIONS] [FILE...]
 
 Renders simulation results to PNG images on the GPU,
 headless (Mesa's llvmpipe stands in where there is no GPU).
@@ -440,33 +461,13 @@ headless (Mesa's llvmpipe stands in where there is no GPU).
 With no FILE it renders the built-in demo, a heated and loaded steel block,
 into the directory given by --output (default out) and prints what each image
 shows. Only --output and --size apply to the demo.
+)";
 
-FILE is a VTK file: legacy .vtk (STRUCTURED_POINTS, RECTILINEAR_GRID,
-STRUCTURED_GRID or UNSTRUCTURED_GRID, ASCII or BINARY) or XML .vti, .vtr,
-.vts, .vtu, or a parallel .pvtu or .pvts with its pieces, with arrays of
-values at points or at cells. Finite-element and curvilinear meshes are drawn
-with their own outer surface, their fields resampled onto a regular grid (see
---resolution). A .pvd collection, or several FILEs, is a time series: one
+constexpr const char* kRenderSeries = R"( A .pvd collection, or several FILEs, is a time series: one
 image per step, numbered, all coloured over one range and framed alike.
 )";
-    constexpr std::size_t kNameColumn = 25;
-    std::string topic;
-    for (const OptionSpec& spec : Specs()) {
-        if (spec.topic != topic) {
-            topic = spec.topic;
-            text += "\n" + topic + ":\n";
-        }
-        std::string names = spec.names;
-        if (names.find(',') != std::string::npos) names.insert(names.find(',') + 1, " ");
-        std::string entry = "  " + names + (*spec.value ? std::string(" ") + spec.value : std::string());
-        entry += entry.size() < kNameColumn - 1 ? std::string(kNameColumn - entry.size(), ' ')
-                                                : "\n" + std::string(kNameColumn, ' ');
-        for (char c : std::string(spec.help))
-            entry += c == '\n' ? "\n" + std::string(kNameColumn, ' ') : std::string(1, c);
-        text += entry + "\n";
-    }
-    return text + R"(  -h, --help             this text
 
+constexpr const char* kRenderExamples = R"(
 Examples:
   korvex-render                                   the demo images, in out/
   korvex-render flow.vti --list                   the grid and its arrays
@@ -484,6 +485,56 @@ Exit status: 0 when every image was written (or --list printed), 1 for bad
 arguments or input or a picture with nothing in it, 2 when rendering or
 writing failed.
 )";
+
+constexpr const char* kViewIntro = R"(Usage: korvex-view [OPTIONS] FILE...
+
+Shows simulation results in a window, drawn as korvex-render draws them and
+with the same options: turn them, cut them, read the values under the
+cursor and save pictures (the keys are listed below and in the window with
+h). Screenshots are written as --output with a number added (default
+out/<FILE name>-000.png, -001.png ...).
+)";
+
+constexpr const char* kViewSeries = R"( A .pvd collection, or several FILEs, is a time series: the
+left and right keys step through it, over the colour range of the first step.
+)";
+
+constexpr const char* kViewExamples = R"(
+Examples:
+  korvex-view flow.vti                            the first array on the outer surface
+  korvex-view beam.vtk --vectors u --deform 20 --draw surface,edges
+  korvex-view ct.vti --slice z=40 --colormap inferno
+  korvex-view run.pvd --step 10                   the series from step 10
+  korvex-view beam.vtk --script turn.txt -o shots/beam.png   replayed, for tests
+
+Exit status: 0 when the window was closed (or the script ended), 1 for bad
+arguments, input or script, 2 when no window or GPU context could be made
+or a screenshot could not be written.
+)";
+
+}  // namespace
+
+std::string HelpText(AppProgram program) {
+    const bool view = program == AppProgram::View;
+    std::string text = std::string(view ? kViewIntro : kRenderIntro) + kFileKinds + (view ? kViewSeries : kRenderSeries);
+    constexpr std::size_t kNameColumn = 25;
+    std::string topic;
+    for (const OptionSpec& spec : Specs()) {
+        if (!Takes(spec, program)) continue;
+        if (spec.topic != topic) {
+            topic = spec.topic;
+            text += "\n" + topic + ":\n";
+        }
+        std::string names = spec.names;
+        if (names.find(',') != std::string::npos) names.insert(names.find(',') + 1, " ");
+        std::string entry = "  " + names + (*spec.value ? std::string(" ") + spec.value : std::string());
+        entry += entry.size() < kNameColumn - 1 ? std::string(kNameColumn - entry.size(), ' ')
+                                                : "\n" + std::string(kNameColumn, ' ');
+        for (char c : std::string(spec.help))
+            entry += c == '\n' ? "\n" + std::string(kNameColumn, ' ') : std::string(1, c);
+        text += entry + "\n";
+    }
+    return text + "  -h, --help             this text\n" + (view ? kViewExamples : kRenderExamples);
 }
 
 }  // namespace Korvex::App

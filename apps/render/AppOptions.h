@@ -1,6 +1,7 @@
 #pragma once
 
-// The command line of korvex-render, parsed without side effects.
+// The command lines of korvex-render and korvex-view, parsed without side
+// effects: the viewer takes the renderer's options for what it shows.
 
 #include <ArrayChoice.h>
 #include <UniformField.h>
@@ -17,6 +18,8 @@
 namespace Korvex::App {
 
 enum class ColorBarSide { Off, Right, Bottom };
+
+enum class AppProgram { Render, View };
 
 // --view's words, in the order of Rendering::ViewPreset.
 inline constexpr const char* kViewPresetNames[] = {"+x", "-x", "+y", "-y", "+z", "-z", "iso"};
@@ -76,6 +79,8 @@ struct RenderOptions {
     double zoom = 1.0;                                  // 1: what is drawn fills the picture
     std::uint32_t turntableFrames = 0;                  // 0: one image
     std::optional<std::array<std::uint32_t, 2>> probe;  // pixel from the top left; default: the centre
+
+    std::string script;  // korvex-view: input events to replay (see InputScript.h); empty: a person's
 };
 
 struct ParsedOptions {
@@ -93,11 +98,12 @@ inline constexpr std::size_t kMinSampleBudget = 1000;
 inline constexpr std::size_t kMaxStep = 99999999;
 inline constexpr std::size_t kMaxSampleBudget = std::size_t{1} << 33;
 
-// args: the arguments after the program name.
-ParsedOptions ParseOptions(std::span<const std::string_view> args);
+// args: the arguments after the program name. The viewer needs a data
+// file and takes no --turntable; only the viewer takes --script.
+ParsedOptions ParseOptions(std::span<const std::string_view> args, AppProgram program = AppProgram::Render);
 
-// The usage text, by topic, every option with an example.
-std::string HelpText();
+// The usage text, by topic, every option the program takes with an example.
+std::string HelpText(AppProgram program = AppProgram::Render);
 
 // "out" for the demo (a directory), "out/<name>.png" for a data file, the
 // step number left out of a numbered series' name: "out/beam.png" for

@@ -6,6 +6,7 @@
 #include <VisibleVoxels.h>
 
 #include <cmath>
+#include <type_traits>
 
 namespace Korvex::App {
 
@@ -22,7 +23,7 @@ std::vector<float> ColoredValues(const std::vector<float>& values, const ScenePl
 }
 
 template <class Mesh>
-void SetColors(Mesh& mesh, const ScenePlan& plan) {
+void ApplyColors(Mesh& mesh, const ScenePlan& plan) {
     const std::vector<std::uint8_t> table = *ColorMapTable(plan.colorMap);
     if (plan.outOfRangeColors)
         mesh.SetColorMap((*plan.outOfRangeColors)[0], table, (*plan.outOfRangeColors)[1]);
@@ -127,6 +128,10 @@ Mesh& GpuScene::Keep(std::unique_ptr<Mesh> mesh) {
     meshes_.push_back(std::shared_ptr<Mesh>(std::move(mesh)));
     renderables_.push_back(&kept);
     transformables_.push_back(&kept);
+    clippables_.push_back(&kept);
+    if constexpr (std::is_same_v<Mesh, ITriangleGridMesh>) triangleMeshes_.push_back(&kept);
+    if constexpr (std::is_same_v<Mesh, ILineGridMesh>) lineMeshes_.push_back(&kept);
+    if constexpr (std::is_same_v<Mesh, IVoxelGridMesh>) voxelMeshes_.push_back(&kept);
     return kept;
 }
 
@@ -140,7 +145,7 @@ void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
                          : layer.kind == LayerKind::Slices ? slices_
                                                            : contours_);
         mesh.SetGrids(grids_.values, grids_.displacements, grids_.box);
-        SetColors(mesh, plan);
+        ApplyColors(mesh, plan);
         mesh.SetDeformation(layer.deformation);
         mesh.SetCapping(layer.capping);
         if (layer.brightness) mesh.SetBrightness(*layer.brightness);
@@ -167,7 +172,7 @@ void GpuScene::AddLayer(IGpu& gpu, const ScenePlan& plan, const Layer& layer) {
         const bool deformed = voxelGrids_.displacements != nullptr && layer.deformation != 0.0f;
         mesh.SetVoxels(VoxelsToDraw(plan.voxels, layer, *voxelGrids_.values, voxelGrids_.box, deformed));
         mesh.SetGrids(voxelGrids_.values, voxelGrids_.displacements, voxelGrids_.box);
-        SetColors(mesh, plan);
+        ApplyColors(mesh, plan);
         mesh.SetDeformation(layer.deformation);
         if (layer.brightness) mesh.SetBrightness(*layer.brightness);
         mesh.SetWireframe(layer.wireframe);
@@ -184,6 +189,21 @@ void GpuScene::SetCamera(const KxTransformMatrix& view, const KxTransformMatrix&
     const KxTransformMatrix pulled = PulledForward(projection);
     for (ITransformable* mesh : transformables_) mesh->SetViewProjection(view, projection);
     for (ITransformable* lines : onSurface_) lines->SetViewProjection(view, pulled);
+}
+
+void GpuScene::SetColors(const ScenePlan& plan) {
+    for (ITriangleGridMesh* mesh : triangleMeshes_) ApplyColors(*mesh, plan);
+    for (IVoxelGridMesh* mesh : voxelMeshes_) ApplyColors(*mesh, plan);
+}
+
+void GpuScene::SetDeformation(float factor) {
+    for (ITriangleGridMesh* mesh : triangleMeshes_) mesh->SetDeformation(factor);
+    for (ILineGridMesh* mesh : lineMeshes_) mesh->SetDeformation(factor);
+    for (IVoxelGridMesh* mesh : voxelMeshes_) mesh->SetDeformation(factor);
+}
+
+void GpuScene::SetClipPlanes(std::span<const ClipPlane> planes) {
+    for (IClippable* mesh : clippables_) mesh->SetClipPlanes({planes.data(), planes.size()});
 }
 
 }  // namespace Korvex::App

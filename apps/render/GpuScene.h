@@ -7,6 +7,7 @@
 #include <UniformField.h>
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ public:
                                             const Fields::UniformField& field, std::string* error);
 
     void SetCamera(const Rendering::KxTransformMatrix& view, const Rendering::KxTransformMatrix& projection);
+    // What changes while the scene is looked at, for every layer alike; each
+    // is a change of constants or of the small colour map, no grid or
+    // geometry is uploaded again. The plan's colour map and value ranges:
+    void SetColors(const ScenePlan& plan);
+    void SetDeformation(float factor);
+    void SetClipPlanes(std::span<const Rendering::ClipPlane> planes);
     // In the plan's layer order.
     const std::vector<Rendering::IRenderable*>& Renderables() const { return renderables_; }
 
@@ -53,6 +60,10 @@ private:
     std::vector<Rendering::IRenderable*> renderables_;
     std::vector<Rendering::ITransformable*> transformables_;
     std::vector<Rendering::ITransformable*> onSurface_;  // lines drawn over the surface
+    std::vector<Rendering::IClippable*> clippables_;
+    std::vector<Rendering::ITriangleGridMesh*> triangleMeshes_;
+    std::vector<Rendering::ILineGridMesh*> lineMeshes_;
+    std::vector<Rendering::IVoxelGridMesh*> voxelMeshes_;
 };
 
 }  // namespace Korvex::App

@@ -66,14 +66,6 @@ std::unique_ptr<Rendering::Overlay> MakeOverlay(const ImageRenderer& renderer, c
                                       error);
 }
 
-// The part of the picture the overlay leaves for the scene.
-Rendering::PictureRegion SceneRegion(const ImageRenderer& renderer, const Rendering::Overlay* overlay,
-                                     const Rendering::OverlayDesc& desc) {
-    if (overlay == nullptr) return {0.0, 0.0, double(renderer.Width()), double(renderer.Height())};
-    const Rendering::PixelRect free = overlay->Layout(desc).scene;
-    return {double(free.x), double(free.y), double(free.width), double(free.height)};
-}
-
 std::array<std::uint32_t, 2> CentreOf(const Rendering::PictureRegion& region) {
     return {static_cast<std::uint32_t>(region.x + region.width / 2),
             static_cast<std::uint32_t>(region.y + region.height / 2)};
@@ -119,22 +111,12 @@ struct Drawn {
 int RenderDataset(std::unique_ptr<ImageRenderer>& renderer, const Io::Dataset& dataset, const std::string& name,
                   const RenderOptions& options, const std::optional<Rendering::boundingbox<double, 3>>& extent,
                   const std::string& output, bool quiet, Drawn& drawn) {
-    const Fields::FieldResult made = FieldFromOptions(dataset, options);
-    if (!made.error.empty()) return Complain(name + ": " + made.error, kBadInput);
-    const Fields::UniformField& field = made.field;
-    Fields::FieldResult colors;
-    if (!options.colorBy.empty()) {
-        RenderOptions coloring = options;
-        coloring.scalars = options.colorBy;
-        coloring.component.reset();
-        colors = FieldFromOptions(dataset, coloring);
-        if (!colors.error.empty()) return Complain(name + ": --color-by: " + colors.error, kBadInput);
-    }
-    const Fields::UniformField& colorField = options.colorBy.empty() ? field : colors.field;
-    PlanResult planned = PlanFromOptions(field, options, options.colorBy.empty() ? nullptr : &colorField);
+    PlannedScene planned = PlanScene(dataset, options);
     if (!planned.error.empty()) return Complain(name + ": " + planned.error, kBadInput);
+    const Fields::UniformField& field = planned.made.field;
+    const Fields::UniformField& colorField = planned.ColorField();
     if (!quiet)
-        for (const std::string& note : made.notes) std::cout << name << ": " << note << "\n";
+        for (const std::string& note : planned.made.notes) std::cout << name << ": " << note << "\n";
     if (extent) FrameExtent(planned.plan, *extent);
     const ScenePlan& plan = planned.plan;
 
@@ -152,7 +134,7 @@ int RenderDataset(std::unique_ptr<ImageRenderer>& renderer, const Io::Dataset& d
     Shot shot;
     shot.camera = camera;
     shot.steadyDistance = options.turntableFrames > 0;
-    shot.region = SceneRegion(*renderer, overlay.get(), overlayDesc);
+    shot.region = SceneRegion(overlay.get(), overlayDesc, renderer->Width(), renderer->Height());
     shot.pixel = options.probe.value_or(CentreOf(shot.region));
     drawn.pixel = shot.pixel;
     const std::uint32_t frames = std::max<std::uint32_t>(1, options.turntableFrames);
@@ -270,7 +252,7 @@ int RunDemo(const RenderOptions& options) {
         Shot shot;
         shot.camera = demo.camera;
         shot.direction = ViewDirectionFor(demo.camera, demo.plan.layout);
-        shot.region = SceneRegion(*renderer, overlay.get(), overlayDesc);
+        shot.region = SceneRegion(overlay.get(), overlayDesc, renderer->Width(), renderer->Height());
         shot.pixel = CentreOf(shot.region);
         shot.mark = demo.probeCentre;
         shot.path = (directory / demo.fileName).string();

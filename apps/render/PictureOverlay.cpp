@@ -43,4 +43,11 @@ Rendering::OverlayDesc PictureOverlay(const ScenePlan& plan, const PictureText& 
     return desc;
 }
 
+Rendering::PictureRegion SceneRegion(const Rendering::Overlay* overlay, const Rendering::OverlayDesc& desc,
+                                     std::uint32_t width, std::uint32_t height) {
+    if (overlay == nullptr) return {0.0, 0.0, double(width), double(height)};
+    const Rendering::PixelRect free = overlay->Layout(desc).scene;
+    return {double(free.x), double(free.y), double(free.width), double(free.height)};
+}
+
 }  // namespace Korvex::App

@@ -6,8 +6,10 @@
 #include "ScenePlan.h"
 
 #include <Overlay.h>
+#include <ViewFraming.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace Korvex::App {
@@ -23,5 +25,10 @@ struct PictureText {
 // with its out-of-range colours as end caps; a picture that colours nothing
 // (edges alone) gets none. Text is dark or light to read on the background.
 Rendering::OverlayDesc PictureOverlay(const ScenePlan& plan, const PictureText& text);
+
+// The part of a picture of width x height that the overlay leaves for the
+// scene: all of it without an overlay.
+Rendering::PictureRegion SceneRegion(const Rendering::Overlay* overlay, const Rendering::OverlayDesc& desc,
+                                     std::uint32_t width, std::uint32_t height);
 
 }  // namespace Korvex::App

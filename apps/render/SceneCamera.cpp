@@ -24,30 +24,50 @@ KxVector3d TurnedAboutZ(const KxVector3d& v, double degrees) {
     return {c * v.x - s * v.y, s * v.x + c * v.y, v.z};
 }
 
-// The points where the bounding sphere of the points meets the view's axes.
-std::vector<KxVector3d> SphereExtremes(std::span<const KxVector3d> points, const Rendering::ViewDirection& direction) {
+}  // namespace
+
+std::vector<KxVector3d> FramedPoints(const ScenePlan& plan) {
+    std::vector<KxVector3d> points = plan.drawnPoints;
+    const Fields::GridLayout& grid = plan.layout;
+    for (int bits = 0; points.size() < 8 && plan.drawnPoints.empty(); ++bits)
+        points.push_back({grid.Position(0, bits & 1 ? grid.Cells(0) : 0),
+                          grid.Position(1, bits & 2 ? grid.Cells(1) : 0),
+                          grid.Position(2, bits & 4 ? grid.Cells(2) : 0)});
+    return points;
+}
+
+Sphere BoundingSphere(std::span<const KxVector3d> points) {
     KxVector3d low{points[0]}, high{points[0]};
     for (const KxVector3d& p : points) {
         low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
         high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
     }
-    const KxVector3d centre = Rendering::Scale(Rendering::Add(low, high), 0.5);
-    double radius = 0.0;
+    Sphere sphere{Rendering::Scale(Rendering::Add(low, high), 0.5), 0.0};
     for (const KxVector3d& p : points) {
-        const KxVector3d offset = Rendering::Subtract(p, centre);
-        radius = std::max(radius, std::sqrt(Rendering::Dot(offset, offset)));
+        const KxVector3d offset = Rendering::Subtract(p, sphere.centre);
+        sphere.radius = std::max(sphere.radius, std::sqrt(Rendering::Dot(offset, offset)));
     }
+    return sphere;
+}
+
+std::vector<KxVector3d> SphereExtremes(const Sphere& sphere, const Rendering::ViewDirection& direction) {
     const KxVector3d forward = Rendering::Normalize(direction.forward);
     const KxVector3d right = Rendering::Normalize(Rendering::Cross(forward, direction.up));
     const KxVector3d up = Rendering::Cross(right, forward);
     std::vector<KxVector3d> extremes;
     for (const KxVector3d& axis : {forward, right, up})
         for (double sign : {-1.0, 1.0})
-            extremes.push_back(Rendering::Add(centre, Rendering::Scale(axis, sign * radius)));
+            extremes.push_back(Rendering::Add(sphere.centre, Rendering::Scale(axis, sign * sphere.radius)));
     return extremes;
 }
 
-}  // namespace
+Rendering::Framing FramingOf(const CameraChoice& choice) {
+    Rendering::Framing framing;
+    framing.orthographic = choice.orthographic;
+    framing.fieldOfViewY = kFieldOfViewY;
+    framing.zoom = choice.zoom;
+    return framing;
+}
 
 Rendering::ViewDirection ViewDirectionFor(const CameraChoice& choice, const Fields::GridLayout& grid,
                                           double turnDegrees) {
@@ -76,19 +96,9 @@ Rendering::ViewDirection ViewDirectionFor(const CameraChoice& choice, const Fiel
 Rendering::ViewMatrices FrameScene(const ScenePlan& plan, const Rendering::ViewDirection& direction,
                                    const CameraChoice& choice, const Rendering::PictureRegion& region, double width,
                                    double height, bool steadyDistance) {
-    Rendering::Framing framing;
-    framing.orthographic = choice.orthographic;
-    framing.fieldOfViewY = kFieldOfViewY;
-    framing.zoom = choice.zoom;
-    // Nothing kept by the clip planes: the camera looks at the grid, where nothing will show.
-    std::vector<KxVector3d> points = plan.drawnPoints;
-    const Fields::GridLayout& grid = plan.layout;
-    for (int bits = 0; points.size() < 8 && plan.drawnPoints.empty(); ++bits)
-        points.push_back({grid.Position(0, bits & 1 ? grid.Cells(0) : 0),
-                          grid.Position(1, bits & 2 ? grid.Cells(1) : 0),
-                          grid.Position(2, bits & 4 ? grid.Cells(2) : 0)});
-    if (steadyDistance) points = SphereExtremes(points, direction);
-    return Rendering::FrameView(points, direction, framing, region, width, height, plan.depthPoints);
+    std::vector<KxVector3d> points = FramedPoints(plan);
+    if (steadyDistance) points = SphereExtremes(BoundingSphere(points), direction);
+    return Rendering::FrameView(points, direction, FramingOf(choice), region, width, height, plan.depthPoints);
 }
 
 }  // namespace Korvex::App

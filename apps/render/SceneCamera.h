@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace Korvex::App {
 
@@ -27,6 +28,24 @@ struct CameraChoice {
 // the direction about the z axis, as a turntable does.
 Rendering::ViewDirection ViewDirectionFor(const CameraChoice& choice, const Fields::GridLayout& grid,
                                           double turnDegrees = 0.0);
+
+// How a camera of the choice frames: projection, field of view, zoom.
+Rendering::Framing FramingOf(const CameraChoice& choice);
+
+// What the plan draws (its drawnPoints), or the grid's corners when the
+// clip planes keep nothing, so that the camera looks where nothing shows.
+std::vector<Rendering::KxVector3d> FramedPoints(const ScenePlan& plan);
+
+struct Sphere {
+    Rendering::KxVector3d centre;
+    double radius = 0.0;
+};
+// The sphere about the centre of the points' box that holds them all;
+// points must not be empty.
+Sphere BoundingSphere(std::span<const Rendering::KxVector3d> points);
+// Where the sphere meets the view's axes: what a camera that keeps its
+// distance whatever the direction frames.
+std::vector<Rendering::KxVector3d> SphereExtremes(const Sphere& sphere, const Rendering::ViewDirection& direction);
 
 // The camera that fills region of the picture with what the plan draws
 // (its drawnPoints) seen along direction, its depth range holding the

@@ -256,4 +256,27 @@ PlanResult PlanFromOptions(const Fields::UniformField& field, const RenderOption
     return result;
 }
 
+PlannedScene PlanScene(const Io::Dataset& dataset, const RenderOptions& options) {
+    PlannedScene scene;
+    scene.made = FieldFromOptions(dataset, options);
+    if (!scene.made.error.empty()) {
+        scene.error = scene.made.error;
+        return scene;
+    }
+    if (!options.colorBy.empty()) {
+        RenderOptions coloring = options;
+        coloring.scalars = options.colorBy;
+        coloring.component.reset();
+        scene.colors = FieldFromOptions(dataset, coloring);
+        if (!scene.colors->error.empty()) {
+            scene.error = "--color-by: " + scene.colors->error;
+            return scene;
+        }
+    }
+    PlanResult planned = PlanFromOptions(scene.made.field, options, scene.colors ? &scene.colors->field : nullptr);
+    scene.plan = std::move(planned.plan);
+    scene.error = std::move(planned.error);
+    return scene;
+}
+
 }  // namespace Korvex::App

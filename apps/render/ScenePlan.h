@@ -103,4 +103,17 @@ Fields::FieldResult FieldFromOptions(const Io::Dataset& dataset, const RenderOpt
 PlanResult PlanFromOptions(const Fields::UniformField& field, const RenderOptions& options,
                            const Fields::UniformField* colors = nullptr);
 
+// A dataset as the command line asks to draw it: its field, the field of
+// --color-by when given, and the plan.
+struct PlannedScene {
+    Fields::FieldResult made;
+    std::optional<Fields::FieldResult> colors;
+    ScenePlan plan;
+    std::string error;  // about the data, without the file name; empty when planned
+
+    // What colours the picture.
+    const Fields::UniformField& ColorField() const { return colors ? colors->field : made.field; }
+};
+PlannedScene PlanScene(const Io::Dataset& dataset, const RenderOptions& options);
+
 }  // namespace Korvex::App

@@ -8,7 +8,8 @@ void ScriptPlayer::Step(ViewerInput& input, const std::function<void(const std::
     if (waitLeft_ > 0.0) {
         const double step = std::min(waitLeft_, kFrameSeconds);
         now_ += step;
-        waitLeft_ -= step;
+        // What rounding leaves of a wait is no frame.
+        waitLeft_ = waitLeft_ - step < 1e-9 ? 0.0 : waitLeft_ - step;
         return;
     }
     if (next_ >= events_.size()) return;

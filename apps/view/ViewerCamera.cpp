@@ -44,9 +44,10 @@ ViewedSubject SubjectOf(const ScenePlan& plan, const Fields::UniformField& field
                           box.min[2] + (bits & 4 ? box.max[2] - box.min[2] : 0.0f)});
     subject.depth = BoundingSphere(points);
     subject.depth.radius *= kDepthMargin;
-    for (const std::array<float, 3>& v : field.vectors)
-        subject.largestDisplacement =
-            std::max(subject.largestDisplacement, std::sqrt(double(v[0]) * v[0] + double(v[1]) * v[1] + double(v[2]) * v[2]));
+    for (const std::array<float, 3>& v : field.vectors) {
+        const double length = std::sqrt(double(v[0]) * v[0] + double(v[1]) * v[1] + double(v[2]) * v[2]);
+        subject.largestDisplacement = std::max(subject.largestDisplacement, length);
+    }
     return subject;
 }
 

@@ -77,10 +77,9 @@ std::unique_ptr<ViewerSession> ViewerSession::Create(Rendering::GlDevice& device
     const double initial = options.deformation.value_or(0.0f);
     s.deformation_ = EasedValue(initial);
     s.deformationShown_ = initial;
+    const double reach = kDeformationReachPerStep * s.subject_.framed.radius;
     if (s.subject_.largestDisplacement > 0.0)
-        s.deformationStep_ =
-            initial != 0.0 ? std::abs(initial)
-                           : RoundStep(kDeformationReachPerStep * s.subject_.framed.radius / s.subject_.largestDisplacement);
+        s.deformationStep_ = initial != 0.0 ? std::abs(initial) : RoundStep(reach / s.subject_.largestDisplacement);
     if (const std::string message = s.MakeScene(); !message.empty()) {
         *error = s.data_->StepName() + ": " + message;
         return nullptr;
@@ -149,8 +148,8 @@ void ViewerSession::Dragging(bool on) {
         dragFrames_ = 0;
         dragSeconds_ = 0.0;
     } else if (reportDrags_ && dragFrames_ > 0) {
-        std::cout << "drag: " << dragFrames_ << " frames, " << Number(1000.0 * dragSeconds_ / static_cast<double>(dragFrames_))
-                  << " ms a frame\n";
+        const double milliseconds = 1000.0 * dragSeconds_ / static_cast<double>(dragFrames_);
+        std::cout << "drag: " << dragFrames_ << " frames, " << Number(milliseconds) << " ms a frame\n";
     }
 }
 

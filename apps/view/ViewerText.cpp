@@ -64,7 +64,8 @@ void DrawViewerText(Rendering::RgbaCanvas& canvas, const Rendering::Font& font, 
         const Panel status(font, OneColumn(text.status));
         status.Draw(canvas, area.x + gap, area.Bottom() - gap - status.Height(), textColor, backdrop);
     }
-    if (!text.corner.empty()) Panel(font, {{text.corner}}).Draw(canvas, area.x + gap, area.y + gap, textColor, backdrop);
+    if (!text.corner.empty())
+        Panel(font, {{text.corner}}).Draw(canvas, area.x + gap, area.y + gap, textColor, backdrop);
     if (text.help.empty()) return;
     std::vector<std::vector<std::string>> rows;
     for (const HelpRow& row : text.help) rows.push_back({row.keys, row.does});

@@ -64,8 +64,8 @@ bool PictureCompositor::MakeImages(std::uint32_t width, std::uint32_t height, st
     if (!overlay_.IsNull()) overlayView_ = {gpu_, gpu_.CreateImageView(overlay_.Get(), {})};
     width_ = width;
     height_ = height;
-    if (!overlayView_.IsNull() && !picture_.IsNull() && SetOverlay(std::vector<std::uint8_t>(std::size_t{width} * height * 4, 0)))
-        return true;
+    const std::vector<std::uint8_t> clear(std::size_t{width} * height * 4, 0);
+    if (!overlayView_.IsNull() && !picture_.IsNull() && SetOverlay(clear)) return true;
     if (error != nullptr)
         *error = "PictureCompositor: no images of " + std::to_string(width) + "x" + std::to_string(height);
     return false;

@@ -175,5 +175,26 @@ TEST(AppOptionsTest, HelpDocumentsEveryOptionWithAnExample) {
     EXPECT_EQ(seen, documented);
 }
 
+// korvex-view shows what korvex-render draws, with its options, but for
+// the turntable; it needs a file, and only it replays a script.
+TEST(AppOptionsTest, TheViewerTakesTheRenderersOptionsAndAScript) {
+    const std::vector<std::string_view> viewed{"g.vtk", "--script", "s.txt", "--colormap", "jet"};
+    const ParsedOptions parsed = ParseOptions(viewed, AppProgram::View);
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.script, "s.txt");
+    EXPECT_EQ(parsed.options.colorMap, "jet");
+    const std::vector<std::tuple<AppProgram, std::vector<std::string_view>, const char*>> refused{
+        {AppProgram::View, {"--script", "s.txt"}, "a data file is needed: korvex-view FILE [OPTIONS] (see --help)"},
+        {AppProgram::View, {"g.vtk", "--turntable", "3"}, "unknown option '--turntable' (see --help)"},
+        {AppProgram::Render, {"g.vtk", "--script", "s.txt"}, "unknown option '--script' (see --help)"},
+    };
+    for (const auto& [program, args, message] : refused) EXPECT_EQ(ParseOptions(args, program).error, message);
+    const std::string viewHelp = HelpText(AppProgram::View), renderHelp = HelpText();
+    EXPECT_EQ(viewHelp.rfind("Usage: korvex-view [OPTIONS] FILE\n", 0), 0u);
+    EXPECT_NE(viewHelp.find("--script"), std::string::npos);
+    EXPECT_EQ(viewHelp.find("--turntable"), std::string::npos);
+    EXPECT_EQ(renderHelp.find("--script"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace Korvex::App

@@ -4,6 +4,8 @@
 // depth there. Trilinear filtering reproduces a linear field exactly, so the
 // tolerance covers only float rounding and the renderer's interpolation.
 
+#include "LinearGrid.h"
+#include "PngPicture.h"
 #include "RunApp.h"
 #include "XmlTestFiles.h"
 
@@ -11,8 +13,6 @@
 #include <NamedColorMaps.h>
 #include <Overlay.h>
 #include <SceneCamera.h>
-
-#include <png.h>
 
 #include <cmath>
 #include <functional>
@@ -23,40 +23,12 @@
 namespace Korvex::App::test {
 namespace {
 
-using Vec3 = std::array<double, 3>;
-
 constexpr std::uint32_t kSize = 64;
-// Samples 9 x 7 x 5 from (-1, 0, 2), spacing (0.25, 0.5, 0.5): the cells
-// fill the box (-1, 0, 2)-(1, 3, 4).
-const Vec3 kBoxMin{-1.0, 0.0, 2.0};
-const Vec3 kBoxMax{1.0, 3.0, 4.0};
 constexpr double kValueTolerance = 0.02;
 // The meshes pass z/w from their vertices and the GPU interpolates it like
 // any attribute, which is exact at the vertices only: across a cell face of
 // this grid it is off by about 1e-3.
 constexpr double kDepthTolerance = 2e-3;
-
-double Field(const Vec3& p) { return p[0] + 2.0 * p[1] + 3.0 * p[2]; }
-
-// The grid as an ASCII file, 5 samples deep or flat in z; lifted, with a
-// vector (0, 0, 1) at every sample; with g = 2x beside f.
-std::string LinearGridFile(bool lifted = false, bool withG = false, int depth = 5) {
-    const int count = 63 * depth;
-    std::string text = "# vtk DataFile Version 3.0\nlinear field\nASCII\nDATASET STRUCTURED_POINTS\nDIMENSIONS 9 7 " +
-                       std::to_string(depth) + "\nORIGIN -1 0 2\nSPACING 0.25 0.5 0.5\nPOINT_DATA " +
-                       std::to_string(count) + "\n";
-    const auto values = [&](const std::string& name, const std::function<double(const Vec3&)>& f) {
-        text += "SCALARS " + name + " float 1\nLOOKUP_TABLE default\n";
-        for (int k = 0; k < depth; ++k)
-            for (int j = 0; j < 7; ++j)
-                for (int i = 0; i < 9; ++i) text += std::to_string(f({-1.0 + 0.25 * i, 0.5 * j, 2.0 + 0.5 * k})) + "\n";
-    };
-    values("f", Field);
-    if (withG) values("g", [](const Vec3& p) { return 2.0 * p[0]; });
-    if (lifted) text += "VECTORS u float\n";
-    for (int n = 0; lifted && n < count; ++n) text += "0 0 1\n";
-    return text;
-}
 
 // The same field at the centres of the same grid's cells, as a .vti file.
 std::string CellCentredGridFile() {
@@ -166,27 +138,6 @@ std::optional<Probe> PrintedProbe(const std::string& out) {
     static const std::regex line(R"(value at pixel \d+,\d+: (\S+) \(depth (\S+)\))");
     if (!std::regex_search(out, match, line)) return std::nullopt;
     return Probe{std::stod(match[1]), std::stod(match[2])};
-}
-
-// The picture's RGBA bytes, top row first; empty when it cannot be read.
-struct Picture {
-    std::uint32_t width = 0, height = 0;
-    std::vector<std::uint8_t> rgba;
-    const std::uint8_t* At(std::uint32_t x, std::uint32_t y) const { return &rgba[4 * (std::size_t{y} * width + x)]; }
-    bool IsBackground(std::uint32_t x, std::uint32_t y) const {
-        const std::uint8_t* p = At(x, y);
-        return p[0] == 255 && p[1] == 255 && p[2] == 255;
-    }
-};
-
-Picture ReadPng(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return {};
-    image.format = PNG_FORMAT_RGBA;
-    Picture picture{image.width, image.height, std::vector<std::uint8_t>(PNG_IMAGE_SIZE(image))};
-    if (png_image_finish_read(&image, nullptr, picture.rgba.data(), 0, nullptr) == 0) return {};
-    return picture;
 }
 
 // What a pixel must show: the camera frames the drawn box [low, high]

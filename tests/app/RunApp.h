@@ -1,7 +1,7 @@
 #pragma once
 
-// Runs the built korvex-render in a scratch directory of its own and keeps
-// what it printed.
+// Runs the built program (KORVEX_PROGRAM_PATH: korvex-render or
+// korvex-view) in a scratch directory of its own and keeps what it printed.
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ class AppRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() / (std::string("korvex-render-") + info->test_suite_name() +
+        dir_ = std::filesystem::temp_directory_path() / (std::string("korvex-app-") + info->test_suite_name() +
                                                           "-" + info->name() + "-" + std::to_string(getpid()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
@@ -56,8 +56,9 @@ protected:
         return names;
     }
 
-    AppRun Run(const std::vector<std::string>& args) const {
-        std::string command = "cd '" + dir_.string() + "' && '" KORVEX_RENDER_PATH "'";
+    // launcher: a command the program runs under (xvfb-run ...), or empty.
+    AppRun Run(const std::vector<std::string>& args, const std::string& launcher = "") const {
+        std::string command = "cd '" + dir_.string() + "' && " + launcher + " '" KORVEX_PROGRAM_PATH "'";
         for (const std::string& arg : args) command += " '" + arg + "'";
         const int result = std::system((command + " >stdout.txt 2>stderr.txt").c_str());
         return {WIFEXITED(result) ? WEXITSTATUS(result) : -1, Take("stdout.txt"), Take("stderr.txt")};

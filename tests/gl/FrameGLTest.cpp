@@ -4,11 +4,13 @@
 
 #include <GlDevice.h>
 #include <OffscreenFrame.h>
+#include <PictureCompositor.h>
 
 #include <gmock/gmock.h>
 #include <png.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace Korvex::Rendering::gltest {
@@ -112,6 +114,56 @@ TEST_F(FrameTest, ReleasesItsTargetsAndCacheAndAFailedOneLeavesNothing) {
     EXPECT_EQ(OffscreenFrame::Create(Device(), {0, 8, true, {}}, &error), nullptr);
     EXPECT_EQ(error.rfind("OffscreenFrame::Create(): ", 0), 0u) << error;
     EXPECT_EQ(Device().LiveObjectCount(), 0u);
+}
+
+// The overlay blends over the scene's colours in a picture of its own, rows
+// bottom first as in the frame; a new overlay needs no new scene. A frame
+// of a new size keeps its cache, and probes one pixel of its targets.
+TEST_F(FrameTest, OverlayBlendsOverTheSceneAndTheFrameResizesKeepingItsCache) {
+    auto frame = MakeFrame();
+    frame->Clear();
+    std::string error;
+    auto compositor = PictureCompositor::Create(Device(), kTargetSize, kTargetSize, &error);
+    ASSERT_NE(compositor, nullptr) << error;
+    std::vector<std::uint8_t> overlay(4 * kTargetSize * kTargetSize, 0);
+    const auto put = [&](std::uint32_t x, std::uint32_t y, const Rgba& color) {
+        std::copy(color.begin(), color.end(), overlay.begin() + 4 * (y * kTargetSize + x));
+    };
+    const auto pictureAt = [&](std::uint32_t x, std::uint32_t y) {
+        const std::vector<std::uint8_t> texels = Device().ReadRgba8(compositor->Picture());
+        const std::size_t i = 4 * (std::size_t{y} * kTargetSize + x);
+        return Rgba{texels[i], texels[i + 1], texels[i + 2], texels[i + 3]};
+    };
+    put(0, 0, {255, 0, 0, 255});
+    put(5, kTargetSize - 1, {0, 255, 0, 128});
+    ASSERT_TRUE(compositor->SetOverlay(overlay));
+    compositor->Compose(frame->Targets().color);
+    EXPECT_EQ(pictureAt(0, 0), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(pictureAt(1, 0), (Rgba{0, 0, 128, 255})) << "the background where the overlay is clear";
+    // Half green over (0, 0, 128): 128 green, 64 blue, within a step of rounding.
+    const Rgba half = pictureAt(5, kTargetSize - 1);
+    EXPECT_NEAR(half[1], 128, 1);
+    EXPECT_NEAR(half[2], 64, 1);
+    EXPECT_EQ(half[3], 255) << "an opaque picture stays opaque";
+    ASSERT_TRUE(compositor->SetOverlay(std::vector<std::uint8_t>(overlay.size(), 0)));
+    compositor->Compose(frame->Targets().color);
+    EXPECT_EQ(pictureAt(0, 0), (Rgba{0, 0, 128, 255}));
+    EXPECT_FALSE(compositor->SetOverlay(std::vector<std::uint8_t>(4, 0))) << "another size";
+
+    ShaderStageSources sources;
+    sources.stages = {"void main() { $Position$ = float4(0.0, 0.0, 0.0, 1.0); }\n", "", "", "",
+                      "[out float4 c : 0]\nvoid main() { $c$ = float4(1.0, 1.0, 1.0, 1.0); }\n"};
+    frame->Cache().programs[1] = GpuHandle<ProgramTag>(Device(), Device().CreateProgram(sources));
+    const std::size_t alive = Device().LiveObjectCount();
+    ASSERT_TRUE(frame->Resize(32, 16, &error)) << error;
+    EXPECT_EQ(Device().LiveObjectCount(), alive) << "four targets for four, the program kept";
+    EXPECT_EQ(frame->ReadColor().size(), 4u * 32 * 16);
+    frame->Clear();
+    const std::optional<ProbeTexel> probe = frame->ReadProbeAt(31, 15);
+    ASSERT_TRUE(probe);
+    EXPECT_TRUE(std::isnan(probe->value));
+    EXPECT_EQ(probe->depth, 1.0f);
+    EXPECT_FALSE(frame->ReadProbeAt(32, 0)) << "outside the frame";
 }
 
 }  // namespace

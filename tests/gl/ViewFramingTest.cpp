@@ -1,11 +1,13 @@
 // Framing without a GL context: the points of the subject seen through the
 // camera fill the chosen part of the picture.
 
+#include <Camera.h>
 #include <ViewFraming.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <vector>
 
@@ -67,6 +69,19 @@ TEST(ViewFraming, SubjectFillsTheRegionSeenFromThePreset) {
         EXPECT_GT(Project(deep, p)[2], 0.0);
         EXPECT_LT(Project(deep, p)[2], 1.0);
     }
+}
+
+// Eye at the origin looking down -z, 90 degrees wide, near 1, far 10: the
+// point (1, 2, -5) lands at x 1/5, y 2/5 and depth (50/9 - 10/9) / 5 = 8/9.
+TEST(ViewFraming, UnprojectionFindsThePointBehindAPixelAndDepth) {
+    const KxTransformMatrix viewProjection =
+        MakePerspective(std::acos(0.0), 1.0, 1.0, 10.0) * MakeLookAt({0, 0, 0}, {0, 0, -1}, {0, 1, 0});
+    const std::optional<KxVector3d> point = Unproject(viewProjection, 0.2, 0.4, 8.0 / 9.0);
+    ASSERT_TRUE(point);
+    EXPECT_NEAR(point->x, 1.0, 1e-12);
+    EXPECT_NEAR(point->y, 2.0, 1e-12);
+    EXPECT_NEAR(point->z, -5.0, 1e-12);
+    EXPECT_FALSE(Unproject(KxTransformMatrix(std::array<double, 16>{}), 0.0, 0.0, 0.5)) << "a singular matrix";
 }
 
 }  // namespace

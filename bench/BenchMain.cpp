@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
         RegisterGridUploadBenchmarks();
         RegisterFrameBenchmarks();
         RegisterProgramCreationBenchmarks();
+        RegisterViewerFrameBenchmarks();
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

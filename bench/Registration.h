@@ -14,5 +14,6 @@ void RegisterCellMeshBenchmarks();
 void RegisterGridUploadBenchmarks();
 void RegisterFrameBenchmarks();
 void RegisterProgramCreationBenchmarks();
+void RegisterViewerFrameBenchmarks();
 
 }  // namespace Korvex::Rendering::bench

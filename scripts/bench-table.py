@@ -161,6 +161,13 @@ TOPICS = [
       ("ms per frame", lambda r, rows: ms(r)),
       ("time vs unclipped, undeformed", lambda r, rows: ratio(r, rows, frame_reference(r))),
       ("coverage", lambda r, rows: fmt(r["coverage"] * 100, 3) + " %" if "coverage" in r else "")]),
+    ("ViewerFrame", "Viewer frames",
+     "korvex-view's frame at 1024x768 without its window, the 1M-triangle sphere of Frame: turn redraws the "
+     "scene with the camera a degree further round, reads the probe targets at one pixel and composes a "
+     "full-size overlay over the colours (upload and blend); cursor_move only probes and composes. The "
+     "overlay's text rasterisation and the window's swap are not included.",
+     [("Interaction", lambda r, rows: case_of(r)),
+      ("ms per frame", lambda r, rows: ms(r))]),
     ("ProgramCreation", "Program creation",
      "Per variant (probe targets on, no clip planes; the cap with one): specialising the templates, "
      "translating and linking (CreateProgram) on the GL device. first_draw: a mesh's Draw with a fresh "

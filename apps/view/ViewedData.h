@@ -25,7 +25,6 @@ public:
 
     const PlannedScene& Scene() const { return scene_; }
     const RenderOptions& Options() const { return options_; }
-    const Io::Dataset& Dataset() const { return dataset_; }
     std::size_t Step() const { return step_; }
     std::size_t StepCount() const { return steps_->Count(); }
     std::string StepName() const { return steps_->Name(step_); }

@@ -49,7 +49,6 @@ public:
     void Zoom(double steps, double x, double y, double width, double height);
 
     const Rendering::ViewDirection& Direction() const { return direction_; }
-    double Magnification() const { return scale_; }
 
     // The matrices that frame subject in region of a picture of width x
     // height, the depth range widened for a deformation factor.

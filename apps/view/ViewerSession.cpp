@@ -245,7 +245,8 @@ void ViewerSession::FitRange() {
 void ViewerSession::RequestScreenshot(std::string path) { screenshots_.push_back(std::move(path)); }
 
 bool ViewerSession::Resize(std::uint32_t width, std::uint32_t height, std::string* error) {
-    if (width == width_ && height == height_) return true;
+    // A minimised window has no area: the targets it had wait for it.
+    if ((width == width_ && height == height_) || width == 0 || height == 0) return true;
     if (!frame_->Resize(width, height, error) || !compositor_->Resize(width, height, error)) return false;
     overlay_ = Rendering::Overlay::Create(fontPath_, static_cast<int>(width), static_cast<int>(height), error);
     if (!overlay_) return false;
@@ -313,7 +314,6 @@ void ViewerSession::ComposeOverlay(const Rendering::OverlayDesc& desc, const Ren
 }
 
 bool ViewerSession::DrawFrame(std::string* error) {
-    if (width_ == 0 || height_ == 0) return true;
     const RenderOptions& options = data_->Options();
     const PlannedScene& planned = data_->Scene();
     const Rendering::OverlayDesc desc = PictureOverlay(

@@ -46,7 +46,8 @@ public:
     // Prints the frame count and mean frame time of each drag (scripts do).
     void ReportDrags() { reportDrags_ = true; }
 
-    // New targets for the window's new framebuffer size.
+    // New targets for the window's new framebuffer size; none while it has
+    // no area.
     bool Resize(std::uint32_t width, std::uint32_t height, std::string* error);
     // Runs animations up to now (seconds); true while one still runs.
     bool Advance(double now);

@@ -65,15 +65,19 @@ TEST(ViewerCameraTest, DragsTurnTheSubjectWithTheMouse) {
 
 TEST(ViewerCameraTest, ZoomKeepsThePointUnderTheCursorAndPanMovesItWithTheCursor) {
     ViewerCamera camera(kAlongY, {});
-    const KxVector3d point{1.5, 0.0, 3.5};  // on the subject's near side
-    const std::array<double, 3> before = PixelOf(camera.Matrices(kSubject, 0.0, kWhole, kWidth, kHeight), point);
+    const KxVector3d point{1.5, 0.0, 3.5}, other{0.5, 0.0, 3.5};  // on the subject's near side
+    const auto pixels = [&](const KxVector3d& p) {
+        return PixelOf(camera.Matrices(kSubject, 0.0, kWhole, kWidth, kHeight), p);
+    };
+    const std::array<double, 3> before = pixels(point);
+    const double apart = before[0] - pixels(other)[0];
     camera.Zoom(2, before[0], before[1], kWidth, kHeight);
-    EXPECT_DOUBLE_EQ(camera.Magnification(), 1.5625);
-    const std::array<double, 3> zoomed = PixelOf(camera.Matrices(kSubject, 0.0, kWhole, kWidth, kHeight), point);
+    const std::array<double, 3> zoomed = pixels(point);
     EXPECT_NEAR(zoomed[0], before[0], 1e-9);
     EXPECT_NEAR(zoomed[1], before[1], 1e-9);
+    EXPECT_NEAR(zoomed[0] - pixels(other)[0], 1.25 * 1.25 * apart, 1e-9) << "two steps of 1.25";
     camera.Pan(7, -3, kWidth, kHeight);
-    const std::array<double, 3> panned = PixelOf(camera.Matrices(kSubject, 0.0, kWhole, kWidth, kHeight), point);
+    const std::array<double, 3> panned = pixels(point);
     EXPECT_NEAR(panned[0], before[0] + 7, 1e-9);
     EXPECT_NEAR(panned[1], before[1] - 3, 1e-9);
     EXPECT_NEAR(panned[2], before[2], 1e-12) << "depth is not zoomed";

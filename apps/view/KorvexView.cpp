@@ -10,7 +10,6 @@
 
 #include <AppOptions.h>
 #include <DatasetListing.h>
-#include <DatasetFile.h>
 
 #include <exception>
 #include <fstream>
@@ -91,20 +90,22 @@ int Run(const RenderOptions& options) {
         if (!script.error.empty()) return Complain(script.error, kBadInput);
         player.emplace(std::move(script.events));
     }
+    std::string error;
+    std::unique_ptr<DatasetSteps> steps = OpenSteps(options.inputPaths, options.steps, &error);
+    if (!steps) return Complain(error, kBadInput);
     if (options.list) {
-        const Io::ReadResult read = Io::ReadDatasetFile(options.inputPath);
+        const Io::ReadResult read = steps->Read(0);
         if (!read.Ok()) return Complain(read.error, kBadInput);
-        std::cout << ListDataset(read.dataset, options.inputPath);
+        std::cout << ListDataset(read.dataset, steps->Name(0));
         return 0;
     }
-    std::string error;
-    std::unique_ptr<ViewedData> data = ViewedData::Open(options, OpenSteps(options.inputPath), &error);
+    std::unique_ptr<ViewedData> data = ViewedData::Open(options, std::move(steps), &error);
     if (!data) return Complain(error, kBadInput);
     for (const std::string& note : data->Notes()) std::cerr << "korvex-view: " << note << "\n";
 
     // The device works on the window's context: the window goes last.
     const std::unique_ptr<ViewerWindow> window =
-        ViewerWindow::Create(options.width, options.height, "korvex-view: " + options.inputPath, &error);
+        ViewerWindow::Create(options.width, options.height, "korvex-view: " + options.inputPaths.front(), &error);
     if (!window) return Complain(error, kNoWindow);
     std::unique_ptr<Rendering::GlDevice> device =
         Rendering::GlDevice::CreateOnCurrentContext("window (" + window->ContextApi() + ")", &error);

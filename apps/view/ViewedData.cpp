@@ -2,6 +2,7 @@
 
 #include <ArrayChoice.h>
 #include <NamedColorMaps.h>
+#include <SeriesSettings.h>
 
 #include <algorithm>
 
@@ -33,8 +34,14 @@ std::unique_ptr<ViewedData> ViewedData::Open(const RenderOptions& options, std::
         return nullptr;
     }
     RenderOptions viewed = options;
-    if (!viewed.deformation && Fields::FirstVectors(read.dataset) != nullptr) viewed.deformation = 0.0f;
-    if (const std::string message = data->Replan(viewed, read.dataset); !message.empty()) {
+    if (!viewed.deformation && !viewed.deformAuto && Fields::FirstVectors(read.dataset) != nullptr)
+        viewed.deformation = 0.0f;
+    // The colour range and --deform auto's factor as korvex-render takes
+    // them from a file, here from the first step.
+    SeriesSettings settings(viewed);
+    std::string message = settings.Add(read.dataset);
+    if (message.empty()) message = data->Replan(settings.StepOptions(), read.dataset);
+    if (!message.empty()) {
         *error = data->StepName() + ": " + message;
         return nullptr;
     }

@@ -345,7 +345,7 @@ bool ViewerSession::WriteScreenshots(std::string* error) {
     if (screenshots_.empty()) return true;
     const std::vector<std::uint8_t> picture = device_.ReadRgba8(compositor_->Picture());
     const RenderOptions& options = data_->Options();
-    const std::string base = options.outputPath.empty() ? DefaultOutputPath(options.inputPath) : options.outputPath;
+    const std::string base = options.outputPath.empty() ? DefaultOutputPath(options.inputPaths) : options.outputPath;
     const std::string readout = Readout();
     for (std::string& path : screenshots_) {
         if (path.empty()) path = FramePath(base, screenshotCount_++, 1000);

@@ -190,7 +190,7 @@ TEST(AppOptionsTest, TheViewerTakesTheRenderersOptionsAndAScript) {
     };
     for (const auto& [program, args, message] : refused) EXPECT_EQ(ParseOptions(args, program).error, message);
     const std::string viewHelp = HelpText(AppProgram::View), renderHelp = HelpText();
-    EXPECT_EQ(viewHelp.rfind("Usage: korvex-view [OPTIONS] FILE\n", 0), 0u);
+    EXPECT_EQ(viewHelp.rfind("Usage: korvex-view [OPTIONS] FILE...\n", 0), 0u);
     EXPECT_NE(viewHelp.find("--script"), std::string::npos);
     EXPECT_EQ(viewHelp.find("--turntable"), std::string::npos);
     EXPECT_EQ(renderHelp.find("--script"), std::string::npos);

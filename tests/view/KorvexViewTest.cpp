@@ -11,6 +11,7 @@
 
 #include <NamedColorMaps.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -63,11 +64,14 @@ TEST_F(KorvexViewTest, ScriptsTurnCutDeformAndProbeTheSurface) {
     ASSERT_EQ(std::system("command -v xvfb-run >/dev/null 2>&1"), 0)
         << "xvfb-run is missing: scripts/setup installs Debian's xvfb";
     WriteFile("grid.vtk", LinearGridFile(true, true));
+    WriteFile("s_0.vtk", LinearGridFile());
+    WriteFile("s_1.vtk", LinearGridFile(false, false, 5, 10.0));
     struct Case {
         const char* name;
         const char* script;
         std::function<void(const std::map<std::string, Readout>&)> check;
         std::vector<std::string> args = {};
+        std::vector<std::string> files = {"grid.vtk"};
     };
     const auto onSurface = [](const Readout& r) { EXPECT_NEAR(r.value, Field(r.at), kValueTolerance) << r.value; };
     const std::vector<Case> cases{
@@ -85,6 +89,22 @@ TEST_F(KorvexViewTest, ScriptsTurnCutDeformAndProbeTheSurface) {
          [&](const auto& r) {
              EXPECT_NEAR(r.at("a.png").at[0], -1.0, kPositionTolerance);
              onSurface(r.at("a.png"));
+         }},
+        // Turned 30 degrees, the faces are seen obliquely: the probed depth
+        // must still be that of the face.
+        {"obliquely seen faces are probed where they are",
+         "drag left 0 120 120 120 4\nmove 160 120\nscreenshot a.png\nmove 125 120\nscreenshot b.png"
+         "\nmove 200 100\nscreenshot c.png",
+         [&](const auto& r) {
+             ASSERT_EQ(r.size(), 3u);
+             for (const auto& [path, readout] : r) {
+                 double nearest = 1e9;
+                 for (std::size_t axis = 0; axis < 3; ++axis)
+                     nearest = std::min({nearest, std::abs(readout.at[axis] - kBoxMin[axis]),
+                                         std::abs(readout.at[axis] - kBoxMax[axis])});
+                 EXPECT_LT(nearest, kPositionTolerance) << path << " off every face";
+                 onSurface(readout);
+             }
          }},
         // The cut keeps y >= 1.5, its cap facing the viewer; dragging up by a
         // quarter of the height moves it half the radius further.
@@ -127,12 +147,22 @@ TEST_F(KorvexViewTest, ScriptsTurnCutDeformAndProbeTheSurface) {
              }
          },
          {"-o", "shots/v.png"}},
+        // Two files are a series of two steps; the second holds f + 10.
+        {"the arrow keys step through a series", "move 160 120\nscreenshot a.png\nkey right\nscreenshot b.png"
+         "\nkey right\nkey left\nscreenshot c.png",
+         [&](const auto& r) {
+             EXPECT_NEAR(r.at("b.png").value, r.at("a.png").value + 10.0, kValueTolerance);
+             EXPECT_NEAR(r.at("c.png").value, r.at("a.png").value, kValueTolerance);
+             for (std::size_t axis = 0; axis < 3; ++axis)
+                 EXPECT_NEAR(r.at("b.png").at[axis], r.at("a.png").at[axis], kPositionTolerance);
+         },
+         {}, {"s_0.vtk", "s_1.vtk"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         WriteFile("script.txt", c.script);
-        std::vector<std::string> args{"grid.vtk", "--view", "+y", "--size", "320x240", "--colorbar", "off",
-                                      "--script", "script.txt"};
+        std::vector<std::string> args = c.files;
+        args.insert(args.end(), {"--view", "+y", "--size", "320x240", "--colorbar", "off", "--script", "script.txt"});
         args.insert(args.end(), c.args.begin(), c.args.end());
         const AppRun run = Run(args, "xvfb-run -a -s '-screen 0 640x480x24'");
         ASSERT_EQ(run.status, 0) << run.err;

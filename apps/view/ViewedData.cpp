@@ -1,6 +1,7 @@
 #include "ViewedData.h"
 
 #include <ArrayChoice.h>
+#include <Deformation.h>
 #include <NamedColorMaps.h>
 #include <SeriesSettings.h>
 
@@ -95,6 +96,15 @@ std::string ViewedData::ColorByNextArray() {
         failures = message;
     }
     return failures;
+}
+
+std::optional<double> ViewedData::AutoDeformation() const {
+    const Io::DataArray* vectors = Fields::FindArray(dataset_, scene_.made.field.vectorsName);
+    if (vectors == nullptr || vectors->components != 3) return std::nullopt;
+    const auto bounds = Io::Bounds(dataset_.geometry);
+    const Rendering::boundingbox<double, 3> box{{bounds[0][0], bounds[1][0], bounds[2][0]},
+                                                {bounds[0][1], bounds[1][1], bounds[2][1]}};
+    return Fields::AutoDeformationFactor(vectors->values, box);
 }
 
 void ViewedData::NextColorMap() {

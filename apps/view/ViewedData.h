@@ -10,6 +10,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
     std::size_t Step() const { return step_; }
     std::size_t StepCount() const { return steps_->Count(); }
     std::string StepName() const { return steps_->Name(step_); }
+    // The factor --deform auto would choose for the step shown: the largest
+    // displacement a tenth of the box's diagonal; empty without one.
+    std::optional<double> AutoDeformation() const;
     // Warnings and notes of the last step read, a line each.
     const std::vector<std::string>& Notes() const { return notes_; }
 

@@ -18,10 +18,6 @@ namespace {
 
 using Rendering::KxVector3d;
 
-// A step of the deformation keys moves the largest displacement by a tenth
-// of the subject's radius, unless --deform gave a factor.
-constexpr double kDeformationReachPerStep = 0.1;
-
 std::string Number(double value) {
     std::ostringstream text;
     text << std::setprecision(6) << value;
@@ -77,9 +73,12 @@ std::unique_ptr<ViewerSession> ViewerSession::Create(Rendering::GlDevice& device
     const double initial = options.deformation.value_or(0.0f);
     s.deformation_ = EasedValue(initial);
     s.deformationShown_ = initial;
-    const double reach = kDeformationReachPerStep * s.subject_.framed.radius;
-    if (s.subject_.largestDisplacement > 0.0)
-        s.deformationStep_ = initial != 0.0 ? std::abs(initial) : RoundStep(reach / s.subject_.largestDisplacement);
+    // A step of the deformation keys is --deform's factor, else about the
+    // factor --deform auto would choose.
+    if (initial != 0.0)
+        s.deformationStep_ = std::abs(initial);
+    else if (const std::optional<double> automatic = s.data_->AutoDeformation())
+        s.deformationStep_ = RoundStep(*automatic);
     if (const std::string message = s.MakeScene(); !message.empty()) {
         *error = s.data_->StepName() + ": " + message;
         return nullptr;

@@ -116,9 +116,9 @@ TEST_F(KorvexViewTest, ScriptsTurnCutDeformAndProbeTheSurface) {
              onSurface(r.at("a.png"));
              onSurface(r.at("b.png"));
          }},
-        // Two steps, each a tenth of the radius (0.206) rounded down to 0.2,
-        // lift the surface by 0.4 along u = (0, 0, 1); f is that of the point
-        // before it moved.
+        // Two steps, each --deform auto's factor (a tenth of the box's
+        // diagonal, 0.41) rounded down to 0.2, lift the surface by 0.4 along
+        // u = (0, 0, 1); f is that of the point before it moved.
         {"the deformation keys lift the surface", "key +\nkey =\nwait 500\nmove 160 120\nscreenshot a.png",
          [&](const auto& r) {
              const Readout& a = r.at("a.png");

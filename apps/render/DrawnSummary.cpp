@@ -56,7 +56,7 @@ std::string ViewText(const RenderOptions& options, const Fields::GridLayout& gri
 
 }  // namespace
 
-std::string Number(float value) {
+std::string Number(double value) {
     std::ostringstream text;
     text << std::setprecision(6) << value;
     return text.str();

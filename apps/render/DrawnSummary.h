@@ -12,7 +12,7 @@
 namespace Korvex::App {
 
 // Numbers as korvex-render prints them: 6 significant digits.
-std::string Number(float value);
+std::string Number(double value);
 
 // "'f' of beam.vtu (10x10x10, colours viridis 0 to 1): surface; cell edges;
 // view iso; colour bar right": the array and file, the samples drawn, what

@@ -3,26 +3,19 @@
 #include "ViewerText.h"
 
 #include <Camera.h>
+#include <DrawnSummary.h>
 #include <FontLocation.h>
 #include <PictureOverlay.h>
 #include <PngFile.h>
 
 #include <cmath>
-#include <iomanip>
 #include <iostream>
-#include <sstream>
 
 namespace Korvex::App {
 
 namespace {
 
 using Rendering::KxVector3d;
-
-std::string Number(double value) {
-    std::ostringstream text;
-    text << std::setprecision(6) << value;
-    return text.str();
-}
 
 // The 1, 2 or 5 times a power of ten nearest below value > 0: steps that
 // read well.
@@ -230,14 +223,23 @@ void ViewerSession::Deform(double steps) {
 void ViewerSession::FitRange() {
     const ScenePlan& plan = data_->Scene().plan;
     std::vector<float> shown;
-    for (float value : frame_->ReadProbeValue())
-        if (!std::isnan(value) && std::abs(value) != Fields::kBeyondRange) shown.push_back(DataValue(plan, value));
+    for (float value : frame_->ReadProbeValue()) {
+        if (std::isnan(value) || std::abs(value) == Fields::kBeyondRange) continue;
+        const float data = DataValue(plan, value);
+        // Logarithmic colours show no value at or below 0.
+        if (data > 0.0f || !plan.logarithmic) shown.push_back(data);
+    }
     if (shown.empty()) {
         message_ = "nothing in view to take a range from";
         return;
     }
     data_->SetValueRange(ValueRangeOf(shown));
-    scene_->SetColors(data_->Scene().plan);
+    // Logarithmic grids hold their values floored below the range: they are
+    // made anew for the new one.
+    if (plan.logarithmic)
+        message_ = MakeScene();
+    else
+        scene_->SetColors(plan);
     sceneDue_ = true;
 }
 

@@ -57,7 +57,7 @@ using Reader = std::function<void(std::string_view option, std::string_view valu
 // One option: its names, the word for its value (none for a flag), the topic
 // it is listed under in --help, its help text, with an example, as it is
 // printed beside the names, and how its value is read.
-struct OptionSpec {
+struct OptionDef {
     const char* names;
     const char* value;
     const char* topic;
@@ -67,8 +67,8 @@ struct OptionSpec {
     std::optional<AppProgram> only = std::nullopt;  // empty: both programs take it
 };
 
-const std::vector<OptionSpec>& Specs() {
-    static const std::vector<OptionSpec> specs{
+const std::vector<OptionDef>& OptionDefs() {
+    static const std::vector<OptionDef> defs{
         {"--list", "", "What to read",
          "print the grid and every array (location, components,\n"
          "range) instead of drawing           e.g. --list",
@@ -309,11 +309,11 @@ const std::vector<OptionSpec>& Specs() {
          [](auto option, auto value, RenderOptions& o) { o.script = ReadName(option, value); }, false,
          AppProgram::View},
     };
-    return specs;
+    return defs;
 }
 
-std::string LongName(const OptionSpec& spec) {
-    const std::string names = spec.names;
+std::string LongName(const OptionDef& def) {
+    const std::string names = def.names;
     return names.substr(names.find("--"));
 }
 
@@ -330,9 +330,9 @@ void CheckCombinations(RenderOptions& options, const std::set<std::string>& give
     if (options.inputPaths.empty() && program == AppProgram::View)
         FailOption("a data file is needed: korvex-view FILE [OPTIONS] (see --help)");
     if (options.inputPaths.empty())
-        for (const OptionSpec& spec : Specs())
-            if (given.count(LongName(spec)) != 0 && !spec.demoToo)
-                FailOption(LongName(spec) + " needs a data file; the demo takes only --output and --size");
+        for (const OptionDef& def : OptionDefs())
+            if (given.count(LongName(def)) != 0 && !def.demoToo)
+                FailOption(LongName(def) + " needs a data file; the demo takes only --output and --size");
     const auto needs = [&](const char* option, bool drawn, const char* drawable) {
         if (given.count(option) != 0 && !drawn)
             FailOption(std::string(option) + " applies to " + drawable + ": add it to --draw");
@@ -373,7 +373,7 @@ void RejectLeftOver(const std::vector<std::string>& leftOver) {
     FailOption("unexpected argument " + Quote(first));
 }
 
-bool Takes(const OptionSpec& spec, AppProgram program) { return !spec.only || *spec.only == program; }
+bool Takes(const OptionDef& def, AppProgram program) { return !def.only || *def.only == program; }
 
 void Parse(std::span<const std::string_view> args, RenderOptions& options, AppProgram program) {
     CLI::App app;
@@ -381,16 +381,16 @@ void Parse(std::span<const std::string_view> args, RenderOptions& options, AppPr
     app.allow_extras();
     app.add_option("files", options.inputPaths);
     std::set<std::string> given;
-    for (const OptionSpec& spec : Specs()) {
-        if (!Takes(spec, program)) continue;
-        const auto read = [&options, &given, &spec](const std::string& value) {
-            given.insert(LongName(spec));
-            spec.read(LongName(spec), value, options);
+    for (const OptionDef& def : OptionDefs()) {
+        if (!Takes(def, program)) continue;
+        const auto read = [&options, &given, &def](const std::string& value) {
+            given.insert(LongName(def));
+            def.read(LongName(def), value, options);
         };
-        if (*spec.value != '\0')
-            app.add_option_function<std::string>(spec.names, read)->trigger_on_parse();
+        if (*def.value != '\0')
+            app.add_option_function<std::string>(def.names, read)->trigger_on_parse();
         else
-            app.add_flag_function(spec.names, [read](std::int64_t) { read(""); })->trigger_on_parse();
+            app.add_flag_function(def.names, [read](std::int64_t) { read(""); })->trigger_on_parse();
     }
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -519,18 +519,18 @@ std::string HelpText(AppProgram program) {
     std::string text = std::string(view ? kViewIntro : kRenderIntro) + kFileKinds + (view ? kViewSeries : kRenderSeries);
     constexpr std::size_t kNameColumn = 25;
     std::string topic;
-    for (const OptionSpec& spec : Specs()) {
-        if (!Takes(spec, program)) continue;
-        if (spec.topic != topic) {
-            topic = spec.topic;
+    for (const OptionDef& def : OptionDefs()) {
+        if (!Takes(def, program)) continue;
+        if (def.topic != topic) {
+            topic = def.topic;
             text += "\n" + topic + ":\n";
         }
-        std::string names = spec.names;
+        std::string names = def.names;
         if (names.find(',') != std::string::npos) names.insert(names.find(',') + 1, " ");
-        std::string entry = "  " + names + (*spec.value ? std::string(" ") + spec.value : std::string());
+        std::string entry = "  " + names + (*def.value ? std::string(" ") + def.value : std::string());
         entry += entry.size() < kNameColumn - 1 ? std::string(kNameColumn - entry.size(), ' ')
                                                 : "\n" + std::string(kNameColumn, ' ');
-        for (char c : std::string(spec.help))
+        for (char c : std::string(def.help))
             entry += c == '\n' ? "\n" + std::string(kNameColumn, ' ') : std::string(1, c);
         text += entry + "\n";
     }

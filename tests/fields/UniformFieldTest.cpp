@@ -75,10 +75,11 @@ TEST_P(UniformFieldTest, DrawsOnTheLatticeTheGridAllows) {
 INSTANTIATE_TEST_SUITE_P(
     Grids, UniformFieldTest,
     ::testing::Values(
-        // A flat axis of zero spacing takes the largest other spacing.
+        // A flat axis of zero spacing takes the largest other spacing; its 6
+        // samples are just within the budget.
         LatticeCase{"image_as_it_is",
                     Image({3, 2, 1}, {0.5, 2, 0}, {{"f", Location::Points, 1, {0, 1, 2, 3, 4, 5}}}),
-                    kDefaultMaxSamples,
+                    6,
                     {{3, 2, 1}, {1, 2, 3}, {0.5, 2, 2}},
                     {0, 1, 2, 3, 4, 5},
                     {}},

@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         GoodFile{"unstructured cells", kCellsHead + "CELLS 2 9\n4 0 1 2 3\n3 1 2 4\nCELL_TYPES 2\n10\n5\n" + kCellsTail,
                  kCellsSummary},
         GoodFile{"unstructured cells of format 5",
-                 kCellsHead + "CELLS 3 7\nOFFSETS vtktypeint64\n0 4 7\nCONNECTIVITY vtktypeint64\n0 1 2 3 1 2 4\n"
+                 kCellsHead + "CELLS 3 7\n \n  OFFSETS vtktypeint64\n0 4 7\nCONNECTIVITY vtktypeint64\n0 1 2 3 1 2 4\n"
                               "CELL_TYPES 2\n10\n5\n" + kCellsTail,
                  kCellsSummary},
         GoodFile{"unstructured binary",
@@ -93,9 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
                      BigEndianValues<float>({7, 8}),
                  "cells 0,0,0 1,0,0 0,1,0 0,0,1 1,1,1 | 10: 0,1,2,3 5: 1,2,4; cell 'm' 1: 7 8"},
         GoodFile{"curvilinear grid",
-                 "# vtk DataFile Version 3.0\nc\nASCII\nDATASET STRUCTURED_GRID\nDIMENSIONS 2 1 1\nPOINTS 2 float\n"
-                 "0 0 0 2 1 0\nPOINT_DATA 2\nSCALARS f float\nLOOKUP_TABLE default\n5 6\n",
-                 "structured 2x1x1 0,0,0 2,1,0; point 'f' 1: 5 6"},
+                 "# vtk DataFile Version 3.0\nc\nASCII\nDATASET STRUCTURED_GRID\nDIMENSIONS 2 1 2\nPOINTS 4 float\n"
+                 "0 0 0 2 1 0 0 0 1 2 1 1\nPOINT_DATA 4\nSCALARS f float\nLOOKUP_TABLE default\n5 6 7 8\n",
+                 "structured 2x1x2 0,0,0 2,1,0 0,0,1 2,1,1; point 'f' 1: 5 6 7 8"},
         // The flat axis of a 2D grid may have no spacing.
         GoodFile{"flat grid with zero spacing",
                  WithLine(VtkHeader("ASCII"), "SPACING 1 1 1", "SPACINGS 0.5 0.5 0") +

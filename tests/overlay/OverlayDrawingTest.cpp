@@ -42,7 +42,7 @@ protected:
     std::vector<std::uint8_t> picture_ = std::vector<std::uint8_t>(4 * kWidth * kHeight, 255);
 };
 
-TEST_F(OverlayDrawingTest, BlendingKeepsTheInkColourOverATransparentPicture) {
+TEST_F(OverlayDrawingTest, CanvasBlendsOverAnyPictureAndCutsFillsToIt) {
     std::vector<std::uint8_t> clear(4, 0);
     RgbaCanvas transparent(1, 1, clear);
     transparent.Blend(0, 0, {200, 100, 50, 255}, 128);
@@ -50,6 +50,14 @@ TEST_F(OverlayDrawingTest, BlendingKeepsTheInkColourOverATransparentPicture) {
     RgbaCanvas opaque(kWidth, kHeight, picture_);
     opaque.Blend(3, 4, {0, 0, 0, 255}, 51);  // a fifth of black over white
     EXPECT_EQ(opaque.At(3, 4), (Rgba8{204, 204, 204, 255}));
+    // A rectangle over the top left corner fills the texels it shares with the picture only.
+    std::vector<std::uint8_t> small(4 * 3 * 2, 0);
+    RgbaCanvas corner(3, 2, small);
+    corner.Fill({-1, -1, 3, 2}, kInk);
+    EXPECT_EQ(corner.At(0, 0), kInk);
+    EXPECT_EQ(corner.At(1, 0), kInk);
+    EXPECT_EQ(corner.At(2, 0), (Rgba8{0, 0, 0, 0}));
+    EXPECT_EQ(corner.At(0, 1), (Rgba8{0, 0, 0, 0}));
     // Broken UTF-8 still advances, a replacement glyph a bad byte.
     EXPECT_GT(overlay_->LabelFont().Width("\xff\xc3"), overlay_->LabelFont().Width(""));
     // Rows are stored bottom first: the top row is the last in memory.

@@ -195,6 +195,23 @@ TEST_F(VoxelMeshGLTest, ClipPlaneRemovesEveryVoxelWithACornerBehindItAndKeepsThe
     ExpectRectangle(0.5, 1.5, 0.5, 1.5, gray);
 }
 
+// Cell (1, 1, 1) of the box (0, 0, 0)-(3, 3, 3) moved by twice the uniform
+// displacement (0.25, -0.125, 0): x from 2 to 3, y from 1.25 to 2.25, still
+// coloured by the values where it was.
+TEST_F(VoxelMeshGLTest, DeformationMovesTheCubeAlongItsVectorsTimesTheFactor) {
+    const std::uint32_t voxel[] = {0x00100401u};
+    mesh_->SetVoxels(voxel);
+    std::shared_ptr<IVectorGrid> displacements = CreateVectorGrid(*device_);
+    ASSERT_TRUE(displacements->SetVectors(3, 3, 3, std::vector<Vector3f>(27, Vector3f{0.25f, -0.125f, 0.0f})));
+    mesh_->SetGrids(Values(3, 3, 3, [](std::size_t i, std::size_t, std::size_t) { return i == 1 ? 0.5f : 0.0f; }),
+                    displacements, Box({0, 0, 0}, {3, 3, 3}));
+    mesh_->SetDeformation(2.0f);
+    mesh_->SetValueRange(0.0f, 1.0f);
+    LookDownAt(0, 3, 0, 3);
+    Render();
+    ExpectRectangle(2.0, 3.0, 1.25, 2.25, [](double x, double) { return GradientColor(0.5 * (2.5 - (x - 0.5))); });
+}
+
 // Two voxels one behind the other along the view: opaque, the nearer one
 // hides the other; half transparent, the face between them shows through
 // and darkens the blue background further.

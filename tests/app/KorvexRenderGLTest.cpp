@@ -278,6 +278,9 @@ TEST_F(KorvexRenderGLTest, ViewsLookAlongTheirAxisAndFlatGridsFaceOn) {
                           "0 1 2 3 4 1 2 3 4 5 2 3 4 5 6 3 4 5 6 7\n");
     const AppRun edges = Run({"flat.vtk", "--size", "64x64", "--colorbar", "off", "--draw", "surface,edges"});
     ASSERT_EQ(edges.status, 0) << edges.err;
+    EXPECT_NE(edges.out.find(": 'f' of flat.vtk (5x4x1, colours viridis 0 to 7): surface; cell edges; view face-on\n"),
+              std::string::npos)
+        << edges.out;
     const Picture picture = ReadPng(Path("out/flat.png"));
     ASSERT_EQ(picture.width, kSize);
     int lines = 0;  // dark grey pixels between the outline's sides, on a row between edges

@@ -214,7 +214,12 @@ TEST(IndexedVertexContainerBuilderTest, SharedVerticesAreStoredOncePerDrawCall) 
 
 TEST(IndexedVertexContainerBuilderTest, BufferLimitBoundsEveryBuffer) {
     struct Case { const char* what; std::vector<VertexPN> triangles; };
-    const Case cases[] = {{"separate triangles", SeparateTriangles(10)}, {"shared vertices", GridTriangles(4)}};
+    std::vector<VertexPN> sameTriangle;
+    for (int copy = 0; copy < 50; ++copy) sameTriangle.insert(sameTriangle.end(), {At(0, 0), At(1, 0), At(0, 1)});
+    // 150 indices on 3 vertices: the index buffers reach the limit first.
+    const Case cases[] = {{"separate triangles", SeparateTriangles(10)},
+                          {"shared vertices", GridTriangles(4)},
+                          {"one triangle 50 times", sameTriangle}};
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         RecordingDevice device;

@@ -75,13 +75,17 @@ TEST_F(KorvexViewTest, ScriptsTurnCutDeformAndProbeTheSurface) {
     };
     const auto onSurface = [](const Readout& r) { EXPECT_NEAR(r.value, Field(r.at), kValueTolerance) << r.value; };
     const std::vector<Case> cases{
-        {"the cursor reads f on the -y face", "move 160 120\nscreenshot a.png\nmove 130 150\nscreenshot b.png",
+        // The cursor starts in the middle of the window, over the face's centre
+        // (within the half pixel between the window's centre and its pixel's).
+        {"the cursor reads f on the -y face", "screenshot a.png\nmove 130 150\nscreenshot b.png",
          [&](const auto& r) {
              ASSERT_EQ(r.size(), 2u);
              for (const auto& [path, readout] : r) {
                  EXPECT_NEAR(readout.at[1], 0.0, kPositionTolerance) << path;
                  onSurface(readout);
              }
+             EXPECT_NEAR(r.at("a.png").at[0], 0.0, 0.02);
+             EXPECT_NEAR(r.at("a.png").at[2], 3.0, 0.02);
              EXPECT_LT(r.at("b.png").at[0], r.at("a.png").at[0]) << "further left";
          }},
         // 360 pixels turn the box 90 degrees right: its -x face comes round.

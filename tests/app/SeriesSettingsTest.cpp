@@ -9,10 +9,10 @@
 namespace Korvex::App {
 namespace {
 
-// Two points, x = origin and origin + 1; the second moves lift along z.
+// Two points at x = origin, z = 0 and 1; the second moves lift along z.
 Io::Dataset Step(double origin, std::vector<float> f, std::vector<float> g, float lift) {
     Io::ImageGrid grid;
-    grid.dimensions = {2, 1, 1};
+    grid.dimensions = {1, 1, 2};
     grid.origin = {origin, 0, 0};
     return {grid,
             {{"f", Io::Location::Points, 1, std::move(f)},
@@ -31,12 +31,12 @@ TEST(SeriesSettingsTest, RangeDeformationAndExtentCoverEveryStep) {
     EXPECT_EQ(settings.StepOptions().range, (std::array<float, 2>{1, 5}));
     // Diagonal 1: a tenth of it over the largest displacements, 1 and 2.
     EXPECT_FLOAT_EQ(settings.AutoDeformation().value_or(0.0f), 0.05f);
-    // x over both steps; z lifted 0.05 x 1 and 0.05 x 2.
+    // x over both steps; z lifted 0.05 x 1 and 0.05 x 2 above 1.
     const auto extent = settings.Extent();
     ASSERT_TRUE(extent);
     EXPECT_EQ(extent->min, (std::array<double, 3>{0, 0, 0}));
-    EXPECT_NEAR(extent->max[0], 3, 1e-12);
-    EXPECT_NEAR(extent->max[2], 0.1, 1e-7);
+    EXPECT_NEAR(extent->max[0], 2, 1e-12);
+    EXPECT_NEAR(extent->max[2], 1.1, 1e-7);
 
     options = {};
     options.colorBy = "g";
